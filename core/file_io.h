@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+// Whole-file reading and checked writing. Every writer of the program goes through here so
+// that a full disk or a failed write is reported instead of passing for success.
+
+// False when the file cannot be opened (a folder cannot), or reading fails.
+bool ReadWholeFile(const char* name, std::string& out);
+
+// Creates or truncates `name` and writes `data`; false on any failure, including at close.
+bool WriteWholeFile(const char* name, const std::string& data);
+
+// Writes `data` into a temporary file beside `name` and renames it over `name`, so that the
+// old contents survive any failure. Keeps the old file's permission bits; follows a link.
+bool ReplaceWholeFile(const char* name, const std::string& data);
+
+// Decimal text of a number appended to a buffer (the table writers' hot path).
+void AppendInt(std::string& out, long long value);

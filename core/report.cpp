@@ -1,0 +1,95 @@
+#include "core/report.h"
+
+#include <cstdarg>
+#include <cstdlib>
+
+#include "core/error.h"
+
+TLogFile LogFile;
+int QuietMode = 0;
+int* g_RuleBuf = nullptr;
+int g_RuleBufSize = 0;
+
+TLogFile::~TLogFile() { Close(); }
+
+bool TLogFile::Open(const char* name) {
+    Close();
+    file = std::fopen(name, "w");
+    return file != nullptr;
+}
+
+void TLogFile::Write(const char* text) {
+    if (file == nullptr || text == nullptr) return;
+    std::fputs(text, file);
+    std::fflush(file);
+}
+
+void TLogFile::WriteLine(const char* text) {
+    if (file == nullptr || text == nullptr) return;
+    std::fputs(text, file);
+    std::fputc('\n', file);
+    std::fflush(file);
+}
+
+void TLogFile::Close() {
+    if (file != nullptr) {
+        std::fclose(file);
+        file = nullptr;
+    }
+}
+
+void LogMessage(const char* text, int) { LogFile.WriteLine(text); }
+
+void LogMessage(const std::string& text, int) { LogFile.WriteLine(text.c_str()); }
+
+void LogFormat(const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    std::va_list copy;
+    va_copy(copy, args);
+    int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string line(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    std::vsnprintf(line.data(), line.size() + 1, format, args);
+    va_end(args);
+    LogFile.WriteLine(line.c_str());
+}
+
+void WriteStdout(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+void WriteStdoutLine(const std::string& text) { WriteStdout(text + "\n"); }
+
+void ShowProgress(int percent) {
+    if (QuietMode == 1) return;
+    WriteStdoutLine("PROGRESS:" + std::to_string(percent));
+}
+
+void ShowProgress2(int percent, int) { ShowProgress(percent); }
+
+void SendRule() {
+    if (QuietMode == 1) return;
+    if (g_RuleBuf == nullptr || g_RuleBuf[0] < 0 || g_RuleBuf[0] > g_RuleBufSize) {
+        throw CalcError(5);
+    }
+    std::string line = "RULE:";
+    for (int i = 0; i < g_RuleBuf[0]; ++i) {
+        line += std::to_string(g_RuleBuf[i]);
+        line += ' ';
+    }
+    WriteStdoutLine(line);
+}
+
+int CheckBreak(int) { return 1; }
+
+void ProcessDown(int code) {
+    WriteStdoutLine("PROCESS_DOWN");
+    std::exit(code);
+}
+
+void EndProcess(int code) {
+    std::fflush(stdout);
+    std::exit(code);
+}

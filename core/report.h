@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// The process-wide LOG. Constructed closed before main; a command handler opens it on the
+// file its configuration names. Writes while it is closed are dropped without a report.
+class TLogFile {
+public:
+    TLogFile() = default;
+    ~TLogFile();
+    TLogFile(const TLogFile&) = delete;
+    TLogFile& operator=(const TLogFile&) = delete;
+
+    bool Open(const char* name);  // create or truncate; false when it cannot be created
+    bool IsOpen() const { return file != nullptr; }
+    void Write(const char* text);  // as it stands, flushed; no line end added
+    void WriteLine(const char* text);
+    void Close();
+
+private:
+    std::FILE* file = nullptr;
+};
+
+extern TLogFile LogFile;
+
+// While 1, progress and rule lines are not written (and the rule memory keeps rules).
+extern int QuietMode;
+
+// The rule being published: [0] = count L of meaningful elements (conditions + 2),
+// [1] = generating object, [2..L-1] = condition attributes. Owned by the rule command handlers.
+extern int* g_RuleBuf;
+// Number of ints g_RuleBuf holds; 0 while none is allocated. Publishing checks against it.
+extern int g_RuleBufSize;
+
+void LogMessage(const char* text, int detail = 0);
+void LogMessage(const std::string& text, int detail = 0);
+// One LOG line from a printf format and its values (the LOG texts that carry a conversion).
+void LogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+void ShowProgress(int percent);
+void ShowProgress2(int percent, int ignored);
+void SendRule();
+int CheckBreak(int ignored = 1);
+
+// One line on standard output, flushed at once: the front end reads line by line.
+void WriteStdoutLine(const std::string& text);
+void WriteStdout(const std::string& text);
+
+// "PROCESS_DOWN", then the process ends with code (the LOG is closed on the way).
+[[noreturn]] void ProcessDown(int code);
+// Ends the process at once without "PROCESS_DOWN" (internal consistency failures).
+[[noreturn]] void EndProcess(int code);

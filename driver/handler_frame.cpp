@@ -1,0 +1,69 @@
+#include "driver/handler_frame.h"
+
+#include <new>
+
+#include "core/error.h"
+#include "core/report.h"
+#include "core/text_number.h"
+
+int CommandParams::Int(int i) const { return TextToInt(config.GetElem(i)); }
+
+double CommandParams::Real(int i) const { return TextToDouble(config.GetElem(i)); }
+
+namespace {
+
+[[noreturn]] void EndWithError(const HandlerStyle& style, const Error& err) {
+    if (style.messageAlsoAlone) LogMessage(err.GetMessage());
+    LogMessage(std::string("Err.GetMessage()=") + err.GetMessage());
+    LogMessage("Program TERMINATED! ");
+    LogFile.Close();
+    ProcessDown(err.GetCode());
+}
+
+}  // namespace
+
+void RunCommand(const HandlerStyle& style, const std::vector<std::string>& echo,
+                const std::string& logName, const std::vector<std::string>& titles,
+                const std::function<void()>& work) {
+    for (const std::string& line : echo) WriteStdoutLine(line);
+    WriteStdoutLine("LOG will be saved to: " + logName);
+    if (!LogFile.Open(logName.c_str())) {
+        WriteStdoutLine(style.logFailurePrefix + logName);
+        ProcessDown(7);
+    }
+    for (const std::string& line : titles) LogMessage(line);
+    try {
+        work();
+        if (style.writeDone) {
+            LogMessage("");
+            LogMessage("Done.");
+        }
+    } catch (const Error& err) {
+        EndWithError(style, err);
+    } catch (const std::bad_alloc&) {
+        EndWithError(style, CalcError(2));
+    } catch (...) {
+        LogMessage("Unexpected error!");
+        LogMessage("Program TERMINATED! ");
+        LogFile.Close();
+        ProcessDown(1);
+    }
+    LogFile.Close();
+}
+
+RuleBufferScope::RuleBufferScope() {
+    g_RuleBuf = nullptr;
+    g_RuleBufSize = 0;
+}
+
+RuleBufferScope::~RuleBufferScope() {
+    g_RuleBuf = nullptr;
+    g_RuleBufSize = 0;
+}
+
+void RuleBufferScope::Allocate(int ints) {
+    if (ints < 0) throw CalcError(9);
+    buffer.assign(static_cast<size_t>(ints), 0);
+    g_RuleBuf = buffer.data();
+    g_RuleBufSize = ints;
+}

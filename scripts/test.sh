@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the project and runs every test twice: plain, then under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Installs the build tools and GoogleTest when they are missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+missing=()
+command -v cmake >/dev/null 2>&1 || missing+=(cmake)
+command -v g++ >/dev/null 2>&1 || missing+=(g++)
+command -v make >/dev/null 2>&1 || missing+=(make)
+[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  apt-get update
+  DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+fi
+
+jobs=$(nproc)
+echo "== plain build and tests"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVARNEL_TESTS=ON
+cmake --build build -j"$jobs"
+(cd build && ctest -j"$jobs" --output-on-failure)
+
+echo "== sanitized build and tests"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Release -DVARNEL_SANITIZE=ON -DVARNEL_TESTS=ON -DVARNEL_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest -j"$jobs" --output-on-failure)
+echo "== all tests passed"

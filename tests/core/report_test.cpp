@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "core/error.h"
+#include "core/report.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+TEST(LogMessage, WritesLinesAndSkipsNullText) {
+    LogCapture log;
+    LogMessage("first");
+    LogMessage(static_cast<const char*>(nullptr));
+    LogMessage("", 7);
+    LogMessage(std::string("third"));
+    EXPECT_EQ(log.Text(), "first\n\nthird\n");
+}
+
+TEST(LogMessage, DroppedWhileTheLogIsClosed) {
+    LogFile.Close();
+    LogMessage("lost");  // must not crash or surface anywhere
+    LogCapture log;
+    LogMessage("kept");
+    EXPECT_EQ(log.Text(), "kept\n");
+}
+
+TEST(LogFormat, FormatsConversionsWithTheirValues) {
+    LogCapture log;
+    LogFormat("%i objects loaded from \"%s\"", 14, "w.tab");
+    LogFormat("%i%%", 33);
+    EXPECT_EQ(log.Text(), "14 objects loaded from \"w.tab\"\n33%\n");
+}
+
+TEST(LogFile, RawWriteLeavesTheLineOpen) {
+    LogCapture log;
+    LogFile.Write("Acc=1         licz=0");
+    LogMessage("Table saved to \"r\"");
+    EXPECT_EQ(log.Text(), "Acc=1         licz=0Table saved to \"r\"\n");
+}
+
+TEST(ShowProgress, WritesTheNumberRightAfterTheWord) {
+    testing::internal::CaptureStdout();
+    ShowProgress(0);
+    ShowProgress(-5);
+    ShowProgress2(70, 12345);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "PROGRESS:0\nPROGRESS:-5\nPROGRESS:70\n");
+}
+
+TEST(ShowProgress, SilentInQuietMode) {
+    QuietMode = 1;
+    testing::internal::CaptureStdout();
+    ShowProgress(10);
+    int buf[3] = {2, 4, 0};
+    g_RuleBuf = buf;
+    g_RuleBufSize = 3;
+    SendRule();
+    QuietMode = 0;
+    g_RuleBuf = nullptr;
+    g_RuleBufSize = 0;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+class SendRuleTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        g_RuleBuf = nullptr;
+        g_RuleBufSize = 0;
+    }
+};
+
+TEST_F(SendRuleTest, CountFirstThenObjectThenAttributes) {
+    int buf[6] = {4, 5, 0, 3, 99, 99};
+    g_RuleBuf = buf;
+    g_RuleBufSize = 6;
+    testing::internal::CaptureStdout();
+    SendRule();
+    buf[0] = 2;
+    buf[1] = 7;
+    SendRule();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "RULE:4 5 0 3 \nRULE:2 7 \n");
+}
+
+TEST_F(SendRuleTest, RefusesToReadPastTheBuffer) {
+    int buf[3] = {4, 1, 0};
+    g_RuleBuf = buf;
+    g_RuleBufSize = 3;
+    EXPECT_THROW(SendRule(), CalcError);
+    g_RuleBuf = nullptr;
+    EXPECT_THROW(SendRule(), CalcError);
+}
+
+TEST(CheckBreak, AlwaysKeepsRunning) {
+    EXPECT_EQ(CheckBreak(1), 1);
+    EXPECT_EQ(CheckBreak(), 1);
+}
+
+TEST(ProcessDownDeathTest, EndsWithTheCodeAndLeavesACompleteLog) {
+    ScratchDir dir;
+    const std::string log = dir.File("LOG");
+    EXPECT_EXIT(
+        {
+            LogFile.Open(log.c_str());
+            LogMessage("last words");
+            ProcessDown(6);
+        },
+        ::testing::ExitedWithCode(6), "");
+    EXPECT_EQ(ReadFileBytes(log), "last words\n");
+}
+
+TEST(EndProcessDeathTest, EndsWithoutProcessDown) {
+    EXPECT_EXIT(EndProcess(0), ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace

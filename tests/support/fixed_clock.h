@@ -1,0 +1,8 @@
+#pragma once
+
+// The test programs' clock: a fixed second, so that everything seeded from the clock repeats.
+// Unit tests set it directly; the test build of the program reads it from the environment.
+void SetFixedClockSecond(long long second);
+
+// Name of the environment variable the test build of the program reads its second from.
+inline constexpr const char* kFixedClockVariable = "VARNEL_TEST_CLOCK_SECOND";
