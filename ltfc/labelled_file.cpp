@@ -1,0 +1,184 @@
+#include "ltfc/labelled_file.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+using Traits = std::char_traits<char>;
+
+// The white space of the standard extraction in the classic locale.
+inline bool IsSpace(Traits::int_type c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// A leading "+" is accepted as the standard extraction accepts it; from_chars does not.
+const char* SkipPlus(const std::string& w) {
+    const char* p = w.data();
+    if (w.size() > 1 && p[0] == '+' && p[1] != '-' && p[1] != '+') ++p;
+    return p;
+}
+
+template <class Real>
+bool ParseReal(const std::string& w, Real& value, Real (*fallback)(const char*, char**)) {
+    const char* first = SkipPlus(w);
+    const char* last = w.data() + w.size();
+    Real v = 0;
+    auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
+    if (ptr != last) return false;
+    if (ec == std::errc::result_out_of_range) {
+        // Too small is accepted (it becomes 0 or a subnormal), too large is not.
+        errno = 0;
+        char* end = nullptr;
+        v = fallback(first, &end);
+        if (end != last) return false;
+    } else if (ec != std::errc()) {
+        return false;
+    }
+    if (!std::isfinite(v)) return false;
+    value = v;
+    return true;
+}
+
+float StrToFloat(const char* s, char** end) { return std::strtof(s, end); }
+double StrToDouble(const char* s, char** end) { return std::strtod(s, end); }
+
+}  // namespace
+
+mfstream::mfstream(const char* fileName) : std::ifstream(fileName, std::ios::in | std::ios::binary) {
+    Index();
+}
+
+void mfstream::Index() {
+    std::streambuf* sb = rdbuf();
+    std::streamoff offset = 0;
+    std::string w;
+    Traits::int_type c = is_open() ? sb->sgetc() : Traits::eof();
+    while (!Traits::eq_int_type(c, Traits::eof())) {
+        if (IsSpace(c)) {
+            c = sb->snextc();
+            ++offset;
+            continue;
+        }
+        if (c != '@') {
+            // Values and remarks are never labels: skip them without copying.
+            while (!Traits::eq_int_type(c, Traits::eof()) && !IsSpace(c)) {
+                c = sb->snextc();
+                ++offset;
+            }
+            continue;
+        }
+        w.clear();
+        while (!Traits::eq_int_type(c, Traits::eof()) && !IsSpace(c)) {
+            w.push_back(Traits::to_char_type(c));
+            c = sb->snextc();
+            ++offset;
+        }
+        IndexWord(w, offset);
+    }
+    clear();
+    path.clear();
+}
+
+void mfstream::IndexWord(const std::string& w, std::streamoff after) {
+    if (w.size() < 2) return;
+    if (w[1] == '<') {
+        if (w.size() >= 3) EnterLabel(w.c_str() + 2);
+        return;
+    }
+    if (w[1] == '>') {
+        LeaveLabel();
+        return;
+    }
+    if (!labels.emplace(Key(w.c_str() + 1), after).second) throw duplicatelabel();
+}
+
+std::string mfstream::Key(const char* label) const {
+    std::string key;
+    key.reserve(path.size() + 1 + std::strlen(label));
+    key += path;
+    key += '@';
+    key += label;
+    return key;
+}
+
+void mfstream::EnterLabel(const char* name) {
+    path += '@';
+    path += name;
+}
+
+void mfstream::LeaveLabel() {
+    const size_t at = path.rfind('@');
+    if (at == std::string::npos) throw cantuptree();
+    path.erase(at);
+}
+
+bool mfstream::IsLabel(const char* label) const { return labels.count(Key(label)) != 0; }
+
+std::istream& mfstream::SeekLabel(const char* label) {
+    auto it = labels.find(Key(label));
+    if (it == labels.end()) throw isnotlabel();
+    clear();
+    seekg(std::streampos(it->second));
+    return *this;
+}
+
+void mfstream::CheckValue(const char* label, const char* expected) {
+    SeekLabel(label);
+    if (!NextWord() || word != expected) throw badvalue();
+}
+
+bool mfstream::CheckValueIfLabel(const char* label, const char* expected) {
+    if (!IsLabel(label)) return false;
+    CheckValue(label, expected);
+    return true;
+}
+
+bool mfstream::NextWord() {
+    word.clear();
+    if (fail()) return false;
+    std::streambuf* sb = rdbuf();
+    Traits::int_type c = sb->sgetc();
+    while (!Traits::eq_int_type(c, Traits::eof()) && IsSpace(c)) c = sb->snextc();
+    while (!Traits::eq_int_type(c, Traits::eof()) && !IsSpace(c)) {
+        word.push_back(Traits::to_char_type(c));
+        c = sb->snextc();
+    }
+    if (Traits::eq_int_type(c, Traits::eof())) setstate(std::ios::eofbit);
+    if (word.empty()) {
+        setstate(std::ios::failbit);
+        return false;
+    }
+    return true;
+}
+
+void mfstream::ReadNext(int& value) {
+    if (!NextWord()) throw badvalue();
+    const char* first = SkipPlus(word);
+    const char* last = word.data() + word.size();
+    int v = 0;
+    auto [ptr, ec] = std::from_chars(first, last, v);
+    if (ec != std::errc() || ptr != last) throw badvalue();
+    value = v;
+}
+
+void mfstream::ReadNext(float& value) {
+    if (!NextWord() || !ParseReal(word, value, StrToFloat)) throw badvalue();
+}
+
+void mfstream::ReadNext(double& value) {
+    if (!NextWord() || !ParseReal(word, value, StrToDouble)) throw badvalue();
+}
+
+void mfstream::ReadNext(bool& value) {
+    int v = 0;
+    ReadNext(v);
+    if (v != 0 && v != 1) throw badvalue();
+    value = v == 1;
+}
+
+void mfstream::ReadNext(std::string& value) {
+    if (!NextWord()) throw badvalue();
+    value = word;
+}
