@@ -51,6 +51,17 @@ mfstream::mfstream(const char* fileName) : std::ifstream(fileName, std::ios::in 
 }
 
 void mfstream::Index() {
+    try {
+        IndexWords();
+    } catch (const std::ios_base::failure&) {
+        // A read failure ends the index like the end of the file (a folder opens, then
+        // fails at its first read).
+    }
+    clear();
+    path.clear();
+}
+
+void mfstream::IndexWords() {
     std::streambuf* sb = rdbuf();
     std::streamoff offset = 0;
     std::string w;
@@ -77,8 +88,6 @@ void mfstream::Index() {
         }
         IndexWord(w, offset);
     }
-    clear();
-    path.clear();
 }
 
 void mfstream::IndexWord(const std::string& w, std::streamoff after) {
@@ -139,11 +148,17 @@ bool mfstream::NextWord() {
     word.clear();
     if (fail()) return false;
     std::streambuf* sb = rdbuf();
-    Traits::int_type c = sb->sgetc();
-    while (!Traits::eq_int_type(c, Traits::eof()) && IsSpace(c)) c = sb->snextc();
-    while (!Traits::eq_int_type(c, Traits::eof()) && !IsSpace(c)) {
-        word.push_back(Traits::to_char_type(c));
-        c = sb->snextc();
+    Traits::int_type c = Traits::eof();
+    try {
+        c = sb->sgetc();
+        while (!Traits::eq_int_type(c, Traits::eof()) && IsSpace(c)) c = sb->snextc();
+        while (!Traits::eq_int_type(c, Traits::eof()) && !IsSpace(c)) {
+            word.push_back(Traits::to_char_type(c));
+            c = sb->snextc();
+        }
+    } catch (const std::ios_base::failure&) {
+        setstate(std::ios::badbit);
+        return false;
     }
     if (Traits::eq_int_type(c, Traits::eof())) setstate(std::ios::eofbit);
     if (word.empty()) {

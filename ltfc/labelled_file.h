@@ -58,6 +58,7 @@ public:
 
 private:
     void Index();
+    void IndexWords();
     void IndexWord(const std::string& w, std::streamoff after);
     std::string Key(const char* label) const;
     // The next whitespace-separated word, false at the end of the file or on a failed stream.
