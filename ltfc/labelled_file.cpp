@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -93,29 +92,31 @@ void mfstream::IndexWords() {
 void mfstream::IndexWord(const std::string& w, std::streamoff after) {
     if (w.size() < 2) return;
     if (w[1] == '<') {
-        if (w.size() >= 3) EnterLabel(w.c_str() + 2);
+        if (w.size() >= 3) EnterSection(std::string_view(w).substr(2));
         return;
     }
     if (w[1] == '>') {
         LeaveLabel();
         return;
     }
-    if (!labels.emplace(Key(w.c_str() + 1), after).second) throw duplicatelabel();
+    if (!labels.emplace(Key(std::string_view(w).substr(1)), after).second) throw duplicatelabel();
 }
 
-std::string mfstream::Key(const char* label) const {
+std::string mfstream::Key(std::string_view label) const {
     std::string key;
-    key.reserve(path.size() + 1 + std::strlen(label));
+    key.reserve(path.size() + 1 + label.size());
     key += path;
     key += '@';
     key += label;
     return key;
 }
 
-void mfstream::EnterLabel(const char* name) {
+void mfstream::EnterSection(std::string_view name) {
     path += '@';
     path += name;
 }
+
+void mfstream::EnterLabel(const char* name) { EnterSection(name); }
 
 void mfstream::LeaveLabel() {
     const size_t at = path.rfind('@');

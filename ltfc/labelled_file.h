@@ -3,6 +3,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "ltfc/exceptions.h"
 
@@ -60,7 +61,8 @@ private:
     void Index();
     void IndexWords();
     void IndexWord(const std::string& w, std::streamoff after);
-    std::string Key(const char* label) const;
+    void EnterSection(std::string_view name);
+    std::string Key(std::string_view label) const;
     // The next whitespace-separated word, false at the end of the file or on a failed stream.
     bool NextWord();
 

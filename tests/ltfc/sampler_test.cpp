@@ -9,6 +9,7 @@
 #include "ltfc/exceptions.h"
 #include "ltfc/sampler.h"
 #include "ltfc/universal_random.h"
+#include "tests/ltfc/fresh_generators.h"
 #include "tests/support/fixed_clock.h"
 
 namespace {
@@ -24,19 +25,8 @@ private:
 
 using Item = CObjSampler::Item;
 
-class SamplerTest : public ::testing::Test {
+class SamplerTest : public FreshGeneratorsTest {
 protected:
-    void SetUp() override {
-        SetFixedClockSecond(1700000000);
-        ResetRanmarForTests();
-        ResetRandomForTests();
-    }
-    void TearDown() override {
-        ResetRanmarForTests();
-        ResetRandomForTests();
-        SetFixedClockSecond(-1);
-    }
-
     static std::vector<int> RandomDraws(CObjSampler& s) {
         std::vector<int> drawn;
         Item it;
@@ -112,7 +102,7 @@ TEST_F(SamplerTest, ConstructionReseedsFromTheClock) {
     CObjSampler again(src, 50);
     EXPECT_NE(RandomDraws(again), first);
 
-    SetFixedClockSecond(1700000001);
+    SetFixedClockSecond(kSecond + 1);
     CObjSampler c(src, 50);
     EXPECT_NE(RandomDraws(c), first);
 }

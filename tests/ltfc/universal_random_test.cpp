@@ -2,22 +2,12 @@
 
 #include "core/random.h"
 #include "ltfc/universal_random.h"
+#include "tests/ltfc/fresh_generators.h"
 #include "tests/support/fixed_clock.h"
 
 namespace {
 
-class UniversalRandomTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetRanmarForTests();
-        ResetRandomForTests();
-    }
-    void TearDown() override {
-        ResetRanmarForTests();
-        ResetRandomForTests();
-        SetFixedClockSecond(-1);
-    }
-};
+using UniversalRandomTest = FreshGeneratorsTest;
 
 TEST_F(UniversalRandomTest, ReproducesThePublishedTestVector) {
     RanmarInit(12, 34, 56, 78);
