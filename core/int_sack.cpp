@@ -164,6 +164,7 @@ void TIntSack::Swap(int i, int j) {
 void TIntSack::Sort() { std::sort(data.begin(), data.end()); }
 
 void TIntSack::QuickSort(int lo, int hi) {
+    assert(lo >= hi || (lo >= 0 && hi < GetNoElem()));
     PivotFirstQuickSort(lo, hi, [this](int i) { return data[static_cast<size_t>(i)]; },
                         [this](int i, int j) { Swap(i, j); });
 }
