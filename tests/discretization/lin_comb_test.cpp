@@ -8,18 +8,15 @@
 
 #include "core/error.h"
 #include "discretization/lin_comb.h"
+#include "tests/discretization/dense_tables.h"
 
 namespace {
 
 // A table of one condition attribute (column 0) and the decision (column 1).
 TDTable ValueTable(const std::vector<std::pair<int, int>>& rows) {
-    TDTable t(static_cast<int>(rows.size()), 2);
-    for (size_t o = 0; o < rows.size(); ++o) {
-        t.Set(static_cast<int>(o), 0, rows[o].first);
-        t.Set(static_cast<int>(o), 1, rows[o].second);
-    }
-    t.SetDecAttr(1);
-    return t;
+    std::vector<std::vector<int>> full;
+    for (const auto& [value, decision] : rows) full.push_back({value, decision});
+    return DenseTable(full);
 }
 
 std::string Text(const TLinComb& c) {
@@ -387,8 +384,8 @@ TEST(Measures, NothingToSeparateJudgesZero) {
 }
 
 TEST(Measures, EveryEvaluationSortsFromTheIdentity) {
-    TDTable iris;
-    ASSERT_EQ(iris.Load(VARNEL_TABLES "/iris.dense.tab"), 0);
+    const TDTable iris = Iris();
+    ASSERT_EQ(iris.GetObjCount(), 150);
     const TClassDistr distr(iris, 4);
     for (int type : {1, 2, 3}) {
         TLinComb a(type);
