@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "discretization/evolution_strategy.h"
 #include "discretization/lin_comb_maker.h"
 #include "tests/discretization/dense_tables.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -159,10 +159,24 @@ TEST_F(EvolutionStrategy, PrintListsTheIndividualsOnStandardOutput) {
     testing::internal::CaptureStdout();
     population.Print();
     const std::string out = testing::internal::GetCapturedStdout();
-    const std::regex shape(
-        "Osobniki najlepsze, kolejno:\n"
-        "(-?[0-9.e+-]+ \\(60\\) = [0-9.e+-]+\n){3}");
-    EXPECT_TRUE(std::regex_match(out, shape)) << out;
+    const std::vector<std::string> lines = TextLines(out);
+    ASSERT_EQ(lines.size(), 4u) << out;
+    EXPECT_EQ(lines[0], "Osobniki najlepsze, kolejno:");
+    for (int i = 0; i < 3; ++i) {
+        // One angle of two attributes, its initial step of 60, then the fitness.
+        std::istringstream line(lines[static_cast<size_t>(i) + 1]);
+        double angle = 0.0;
+        double fitness = 0.0;
+        std::string step;
+        std::string equals;
+        ASSERT_TRUE(line >> angle >> step >> equals >> fitness) << lines[static_cast<size_t>(i) + 1];
+        EXPECT_EQ(step, "(60)");
+        EXPECT_EQ(equals, "=");
+        // Six significant digits, the stream's default.
+        EXPECT_NEAR(angle, population.Get(i).GetAngle(0), 1e-3);
+        const double f = population.Get(i).GetFitness();
+        EXPECT_NEAR(fitness, f, std::fabs(f) * 1e-5);
+    }
 }
 
 }  // namespace
