@@ -214,51 +214,6 @@ protected:
     }
 };
 
-TEST_F(GenerateLinComb, OneLinePerDigitWithThatManyUnitLengthPairs) {
-    ASSERT_EQ(Run(VARNEL_TABLES "/iris.dense.tab", "32", 2), 0);
-    std::istringstream lines(ReadFileBytes(out));
-    for (int digit : {3, 2}) {
-        std::string line;
-        ASSERT_TRUE(std::getline(lines, line));
-        std::istringstream words(line);
-        int count = 0;
-        words >> count;
-        EXPECT_EQ(count, digit) << line;
-        double length = 0.0;
-        int previous = -1;
-        for (int j = 0; j < count; ++j) {
-            int attribute = 0;
-            double coefficient = 0.0;
-            ASSERT_TRUE(words >> attribute >> coefficient) << line;
-            EXPECT_GT(attribute, previous) << line;
-            EXPECT_LT(attribute, 4) << line;
-            previous = attribute;
-            length += coefficient * coefficient;
-        }
-        EXPECT_NEAR(length, 1.0, 1e-6) << line;
-        EXPECT_EQ(line.back(), ' ');
-    }
-    std::string rest;
-    EXPECT_FALSE(std::getline(lines, rest));
-
-    // Progress never goes back and stays inside each digit's half.
-    const std::vector<int> progress = Progress();
-    ASSERT_FALSE(progress.empty());
-    EXPECT_EQ(progress.front(), 0);
-    for (size_t i = 1; i < progress.size(); ++i) EXPECT_LE(progress[i - 1], progress[i]);
-    EXPECT_LT(progress.back(), 100);
-    EXPECT_EQ(stdoutText.find_first_not_of("PROGRESS:0123456789\n"), std::string::npos);
-}
-
-TEST_F(GenerateLinComb, TheSameClockSecondRepeatsTheRunExactly) {
-    ASSERT_EQ(Run(VARNEL_TABLES "/iris.dense.tab", "23", 3, 424242), 0);
-    const std::string first = ReadFileBytes(out);
-    const std::string firstStdout = stdoutText;
-    ASSERT_EQ(Run(VARNEL_TABLES "/iris.dense.tab", "23", 3, 424242), 0);
-    EXPECT_EQ(ReadFileBytes(out), first);
-    EXPECT_EQ(stdoutText, firstStdout);
-}
-
 TEST_F(GenerateLinComb, ARepeatedCombinationIsSearchedAgainUpToTenTimes) {
     // One attribute: the second digit can only find the first line again. Its ten tries
     // report inside halves of what is left of its share: 50..74, 75..87, 87..93, ...
