@@ -23,7 +23,7 @@ std::unique_ptr<GA_individual> CloneOrThrow(const GA_individual& individual) {
 // the) value. Nothing positive to draw on selects index 0 every time, without drawing.
 void Roulette(const std::vector<double>& values, int k, std::vector<int>& selected) {
     const int n = static_cast<int>(values.size());
-    std::vector<double> cumulative(values.size());
+    std::vector<double> cumulative = MakeGeneticArray<double>(n);
     double total = 0.0;
     for (int i = 0; i < n; ++i) {
         if (values[i] > 0.0) total += values[i];

@@ -56,7 +56,7 @@ void CopyGenes(std::vector<int>& to, const std::vector<int>& from) {
 // prefix in the order in which they stand in donor.
 void FillAfterCut(std::vector<int>& child, int cut, const std::vector<int>& donor) {
     const int n = static_cast<int>(child.size());
-    std::vector<char> kept(child.size(), 0);
+    std::vector<char> kept = MakeGeneticArray<char>(n);
     for (int i = 0; i < cut; ++i)
         if (child[i] >= 0 && child[i] < n) kept[child[i]] = 1;
     int to = cut;
@@ -107,7 +107,8 @@ void GA_permutation::Crossover(GA_individual& partner) {
     if (crossoverMode == 0) {
         if (n > 0) {
             const int cut = DrawIndex(n);
-            const std::vector<int> mine = genes;
+            std::vector<int> mine;
+            CopyGenes(mine, genes);
             FillAfterCut(genes, cut, other.genes);
             FillAfterCut(other.genes, cut, mine);
         }
