@@ -1,6 +1,7 @@
 #include "core/error.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
+#include "ltfc/controller.h"
 
 void DoCreateLTFC(const TStringSack& config) {
     CommandParams p(config);
@@ -10,8 +11,18 @@ void DoCreateLTFC(const TStringSack& config) {
     const float x = static_cast<float>(p.Real(4));
     const std::string networkFile = p.Text(5);
     const std::string logFile = p.Text(6);
-    (void)automatic, (void)steps, (void)x;
-    throw CalcErrorText(11, "CREATE_LTFC");
+    const std::vector<std::string> lines = {"Constructing neural networks for table: " + dataFile,
+                                            "Networks will be saved to: " + networkFile};
+    RunCommand(kNetworkCommand, lines, logFile, lines, [&] {
+        CLtfcController controller;
+        CNetParams params;
+        if (automatic == 0) params.SetDefaultsEtaUse(x);
+        controller.steps = steps;
+        controller.LoadDatabase(dataFile.c_str());
+        controller.Train(params, automatic != 0, x);
+        controller.SaveNetwork(networkFile.c_str());
+        controller.Clear();
+    });
 }
 
 void DoTestTableLTFC(const TStringSack& config) {
