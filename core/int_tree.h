@@ -1,0 +1,100 @@
+#pragma once
+
+#include <ostream>
+
+#include "core/tree_walk.h"
+
+class TIntSack;
+
+// Counting search trees. Every node is the root of its subtree and owns both subtrees; a
+// user holds a pointer to the root (null while the tree is empty), makes the first node
+// with the constructor and adds later keys through the root. The trees are not balanced:
+// keys arriving in ascending order make a list, so every walk below is iterative, in the
+// visit order of the recursive definition, and no depth of tree can exhaust the stack.
+
+// Occurrences of integer keys.
+class TIntTree {
+public:
+    explicit TIntTree(int key, int count = 1) : key(key), count(count) {}
+    ~TIntTree();
+    TIntTree(const TIntTree&) = delete;
+    TIntTree& operator=(const TIntTree&) = delete;
+
+    static int Compare(int a, int b) { return a < b ? -1 : a == b ? 0 : 1; }
+
+    int Find(int k) const;
+    // 1 when a node was made, 0 when the key's count grew.
+    int Add(int k);
+    // 0 only when this node holds the key and has no children: the caller must then delete
+    // this node and clear its link to it. Otherwise 1, also when the key is absent.
+    int Remove(int k);
+
+    int GetNoNodes() const;
+    void CountKeysWithCount(int c, int& counter) const;
+    // The keys of the right subtree, then this node's key, then those of the left subtree,
+    // each subtree in pre-order.
+    void GetKeys(TIntSack& sack) const;
+    void AddKeysTo(TIntSack& sack) const;
+    void AddKeysToTree(TIntTree& other) const;
+    void PrintKeys(std::ostream& out) const;
+    void Print() const;
+    void GetMaxKey(int& bestKey, int& bestCount) const;
+    void GetMostFrequent(int& bestKey, int& bestCount) const;
+
+    int GetKey() const { return key; }
+    int GetCount() const { return count; }
+    TIntTree* GetLeft() const { return left; }
+    TIntTree* GetRight() const { return right; }
+    // Unlinks a subtree without deleting it (its new holder deletes it).
+    void ClearLeft() { left = nullptr; }
+    void ClearRight() { right = nullptr; }
+
+private:
+    template <class Node, class Visit>
+    friend void tree_walk::VisitPreOrder(Node* root, Visit visit);
+    template <class Node>
+    friend void tree_walk::DeleteTree(Node* root);
+
+    TIntTree* left = nullptr;
+    TIntTree* right = nullptr;
+    int key;
+    int count;
+};
+
+// Occurrences of (attribute, value) pairs, ordered by a, then b.
+class TInt2Tree {
+public:
+    TInt2Tree(int a, int b) : a(a), b(b) {}
+    ~TInt2Tree();
+    TInt2Tree(const TInt2Tree&) = delete;
+    TInt2Tree& operator=(const TInt2Tree&) = delete;
+
+    // -1 when this node's pair is smaller than (a, b), 1 when greater, 0 when equal.
+    int Compare(int a, int b) const;
+
+    int Find(int a, int b) const;
+    // The pair's count, 0 when absent.
+    int GetCount(int a, int b) const;
+    int Add(int a, int b);
+    int GetNoNodes() const;
+    int GetNoFrequent(int threshold) const;
+    // A node beats the best when its count is greater, or equal and its pair is less
+    // frequent in `second` (null: an empty tree) than the best pair is there.
+    void GetBestPair(int& bestA, int& bestB, int& bestCount, const TInt2Tree* second) const;
+    // Numbers the nodes in pre-order from the counter's value at this node; 1 with the pair
+    // of node n, else 0.
+    int GetNthPair(int& counter, int n, int& outA, int& outB) const;
+
+private:
+    template <class Node, class Visit>
+    friend void tree_walk::VisitPreOrder(Node* root, Visit visit);
+    template <class Node>
+    friend void tree_walk::DeleteTree(Node* root);
+    const TInt2Tree* FindNode(int a, int b) const;
+
+    TInt2Tree* left = nullptr;
+    TInt2Tree* right = nullptr;
+    int a;
+    int b;
+    int count = 1;
+};

@@ -1,0 +1,49 @@
+#include "core/text_scan.h"
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+TextScanner::Read TextScanner::ReadInt(int& value) {
+    while (pos < end && IsBlank(*pos)) ++pos;
+    bool negative = false;
+    if (pos < end && (*pos == '+' || *pos == '-')) {
+        negative = *pos == '-';
+        ++pos;
+    }
+    if (pos == end || !IsDigit(*pos)) return Read::Fail;
+    // Accumulated as a negative number so that the most negative int fits.
+    const long long limit = negative ? -2147483648LL : -2147483647LL;
+    long long v = 0;
+    bool overflow = false;
+    while (pos < end && IsDigit(*pos)) {
+        if (!overflow) {
+            v = v * 10 - (*pos - '0');
+            if (v < limit) overflow = true;
+        }
+        ++pos;
+    }
+    if (overflow) return Read::Fail;
+    value = static_cast<int>(negative ? v : -v);
+    return pos == end ? Read::OkAtEnd : Read::Ok;
+}
+
+bool TextScanner::SkipLine(std::size_t maxChars) {
+    std::size_t taken = 0;
+    while (pos < end) {
+        if (*pos == '\n') {
+            ++pos;
+            return true;
+        }
+        if (taken == maxChars) return false;
+        ++pos;
+        ++taken;
+    }
+    return false;
+}

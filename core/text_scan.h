@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+
+// Reads whitespace-separated numbers from a text already in memory, with the rules of a
+// formatted stream extraction: white space (blank, tab, line feed, carriage return,
+// vertical tab, form feed) is skipped, an optional sign and at least one digit make a
+// number, reading stops at the first character that is not a digit, and a number beyond
+// the int range is a failure. Parsing a whole file from a buffer keeps large loads linear.
+class TextScanner {
+public:
+    enum class Read {
+        Ok,       // a number was read and more text follows it
+        OkAtEnd,  // a number was read and its digits ran up to the end of the text
+        Fail,     // no number here (end of text, a stray character, or out of range)
+    };
+
+    TextScanner(const char* begin, const char* end) : pos(begin), end(end) {}
+
+    Read ReadInt(int& value);
+
+    // Skips one line of at most maxChars characters and its line end. False when the line
+    // is longer (nothing after it can then be read) or the text ends before a line end.
+    bool SkipLine(std::size_t maxChars);
+
+    std::size_t Remaining() const { return static_cast<std::size_t>(end - pos); }
+
+private:
+    const char* pos;
+    const char* end;
+};
