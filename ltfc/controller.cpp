@@ -154,7 +154,8 @@ void CLtfcController::SaveNetwork(const char* file) {
         out << "@DeltaTr\t" << DeltaTr << "\n\n\n";
     }
     net->Write(out);
-    if (!WriteWholeFile(file, out.str())) throw CalcErrorText(7, file);
+    // An existing network survives a failed write.
+    if (!ReplaceWholeFile(file, out.str())) throw CalcErrorText(7, file);
 }
 
 int CLtfcController::Classify(int i, int& actual) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,13 +12,6 @@
 #include "tests/support/test_files.h"
 
 namespace {
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // Seven samples on two inputs, five of class 0.
 const std::vector<NetSample> kSeven = {{{0, 0}, 0},   {{0.5f, 0}, 0}, {{0, 0.5f}, 0}, {{0.4f, 0.4f}, 0},
@@ -121,7 +113,7 @@ TEST_F(ControllerTest, CreateNetworkSizesAnEmptyNetworkByDataSetZero) {
 TEST_F(ControllerTest, AutomaticTrainingMakesTwentyPassesOverDataSetZero) {
     c.LoadDatabase(Seven().c_str());
     c.steps = 3;  // replaced
-    const std::vector<std::string> out = Lines(Stdout([&] { c.Train(CNetParams(), true, 0.0f); }));
+    const std::vector<std::string> out = TextLines(Stdout([&] { c.Train(CNetParams(), true, 0.0f); }));
     EXPECT_EQ(c.GetNet()->GetSumCycles(), 140);
     EXPECT_EQ(c.steps, 140);
     ASSERT_EQ(out.size(), 141u);
