@@ -1,16 +1,16 @@
 // CREATE_LTFC in automatic mode on a ".dat" of 5,000 samples x 16 inputs in 3 classes
 // (100,000 training steps), then TEST_TABLE_LTFC on the same file; the program runs as the
 // front end starts it, with standard output thrown away.
-#include <bit>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "bench/bench_util.h"
 #include "core/file_io.h"
 #include "core/random.h"
+#include "tests/support/network_data.h"
 
 namespace {
 
@@ -18,27 +18,18 @@ constexpr int kSamples = 5000;
 constexpr int kInputs = 16;
 constexpr int kClasses = 3;
 
-void AppendWord(std::string& out, std::int32_t v) {
-    const auto u = static_cast<std::uint32_t>(v);
-    for (int s = 0; s < 32; s += 8) out.push_back(static_cast<char>((u >> s) & 0xFF));
-}
-
 // Noise in [-1, 1).
 float Noise() { return static_cast<float>(Rand() - 16384) / 16384.0f; }
 
 // Three overlapping clouds: class c is centred at c on every input.
-std::string DataSet(int n) {
-    std::string out;
-    AppendWord(out, n);
-    AppendWord(out, 0);
-    AppendWord(out, 0);
+std::vector<NetSample> DataSet(int n) {
+    std::vector<NetSample> set;
     for (int s = 0; s < n; ++s) {
-        const int cls = Rand() % kClasses;
-        AppendWord(out, kInputs);
-        AppendWord(out, cls);
-        for (int i = 0; i < kInputs; ++i) AppendWord(out, std::bit_cast<std::int32_t>(cls + 1.0f * Noise()));
+        NetSample sample{{}, Rand() % kClasses};
+        for (int i = 0; i < kInputs; ++i) sample.inputs.push_back(sample.cls + 1.0f * Noise());
+        set.push_back(std::move(sample));
     }
-    return out;
+    return set;
 }
 
 // The value after `label` in a text, or "?".
@@ -70,7 +61,8 @@ int main() {
     const std::string dir = folder;
 
     SeedRand(1);
-    const std::string data = DataSet(kSamples) + DataSet(kSamples / 10);
+    const std::vector<NetSample> first = DataSet(kSamples);
+    const std::string data = DatBytes(first, DataSet(kSamples / 10));
     if (!WriteWholeFile((dir + "/train.dat").c_str(), data)) return 1;
 
     std::string text;
