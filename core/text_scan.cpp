@@ -47,3 +47,10 @@ bool TextScanner::SkipLine(std::size_t maxChars) {
     }
     return false;
 }
+
+bool TextScanner::ReadChar(char& c) {
+    while (pos < end && IsBlank(*pos)) ++pos;
+    if (pos == end) return false;
+    c = *pos++;
+    return true;
+}

@@ -23,6 +23,10 @@ public:
     // is longer (nothing after it can then be read) or the text ends before a line end.
     bool SkipLine(std::size_t maxChars);
 
+    // The next character that is not white space, as a formatted character extraction
+    // takes it; false at the end of the text.
+    bool ReadChar(char& c);
+
     std::size_t Remaining() const { return static_cast<std::size_t>(end - pos); }
 
 private:
