@@ -8,6 +8,8 @@
 #include "core/error.h"
 #include "core/report.h"
 #include "core/table.h"
+#include "rough/alloc_guard.h"
+#include "rough/red_memory.h"
 
 namespace {
 
@@ -135,13 +137,7 @@ void TRuleComp::CalcWeight(const TTable& t) {
     const TBlock& conditions = Conditions();
     const int n = conditions.GetNoDesc();
     std::vector<int> separating;
-    if (n > 1) {
-        try {
-            separating.assign(static_cast<size_t>(n), 0);
-        } catch (const std::bad_alloc&) {
-            throw CalcError(2);
-        }
-    }
+    if (n > 1) OrOutOfMemory([&] { separating.assign(static_cast<size_t>(n), 0); });
     int contradicting = 0;
     for (int i = 0; i < t.GetNoObj(); ++i) {
         int fail = -1;
@@ -197,6 +193,11 @@ void TRuleComp::DropRedundantDescriptors(const TTable& t) {
 int TRuleComp::SameBlock(const TRuleComp& other) const { return Conditions() == other.Conditions(); }
 
 int TRuleComp::ContainsAttr(int a) const { return Conditions().ContainsAttr(a); }
+
+void TRuleComp::RemapAttributes(const TRed& map) {
+    TBlock& conditions = Conditions();
+    for (int i = 0; i < conditions.GetNoDesc(); ++i) conditions.SetAttr(i, map.GetAttr(conditions.GetAttr(i)));
+}
 
 // The support is compared with the threshold cut to a whole number; the cut is taken in
 // floating point, so that no threshold is out of range for it.

@@ -6,6 +6,7 @@
 #include "core/int_tree.h"
 #include "rough/block.h"
 
+class TRed;
 class TTable;
 
 // One decision rule: if an object satisfies every descriptor of the block, its decision is
@@ -64,6 +65,9 @@ public:
 
     int SameBlock(const TRuleComp& other) const;
     int ContainsAttr(int a) const;
+    // Attribute a of every descriptor becomes the a-th attribute of map: back from a table
+    // projected onto a reduct to the numbering of the full table.
+    void RemapAttributes(const TRed& map);
 
     // Score of kind 0: positive support; 1: weight; 2: positive support x weight. Any other
     // kind ends the process (code 0).

@@ -8,21 +8,15 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "core/table.h"
+#include "tests/rough/table_builders.h"
 #include "tests/support/test_files.h"
 
 // A table from its rows; every row has the same number of values, the decision last.
-inline std::unique_ptr<TTable> MakeTable(std::initializer_list<std::vector<int>> rows) {
+inline std::unique_ptr<TTable> MakeTable(std::initializer_list<std::initializer_list<int>> rows) {
     auto table = std::make_unique<TTable>();
-    const int noAttr = rows.size() == 0 ? 0 : static_cast<int>(rows.begin()->size());
-    table->CreateTable(static_cast<int>(rows.size()), noAttr);
-    int o = 0;
-    for (const std::vector<int>& row : rows) {
-        for (int a = 0; a < noAttr; ++a) table->SetTable(o, a, row[static_cast<size_t>(a)]);
-        ++o;
-    }
+    FillTable(*table, rows);
     return table;
 }
 

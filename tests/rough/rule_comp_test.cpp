@@ -10,6 +10,7 @@
 #include "core/int_sack.h"
 #include "core/report.h"
 #include "core/table.h"
+#include "rough/red_memory.h"
 #include "rough/rule_comp.h"
 #include "tests/rough/rough_test_util.h"
 #include "tests/support/failing_allocation.h"
@@ -343,6 +344,22 @@ TEST(RuleComp, BlocksAndAttributes) {
     EXPECT_EQ(a->SameBlock(*c), 0);
     EXPECT_EQ(a->ContainsAttr(0), 1);
     EXPECT_EQ(a->ContainsAttr(4), 0);
+}
+
+TEST(RuleComp, RemappingCarriesAttributesBackToTheFullTable) {
+    auto sack = std::make_unique<TIntSack>();
+    for (int a : {2, 5, 7}) sack->AddElem(a);
+    TRed reduct(std::move(sack));
+    auto rule = RuleOf({{2, 30}, {0, 10}}, 1, 4);
+    rule->RemapAttributes(reduct);
+    EXPECT_EQ(Printed(*rule), "4  2  7 2 \n");
+    EXPECT_EQ(rule->GetBlock()->GetValue(0), 30);
+    EXPECT_EQ(rule->GetBlock()->GetValue(1), 10);
+
+    LogCapture log;
+    auto outside = RuleOf({{3, 0}}, 1, 4);
+    EXPECT_THROW(outside->RemapAttributes(reduct), CalcError);
+    EXPECT_EQ(log.Text(), "Bad number of element in TIntSack::GetElem \n");
 }
 
 TEST(RuleComp, ScoreThresholds) {
