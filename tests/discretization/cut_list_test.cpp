@@ -8,6 +8,7 @@
 
 #include "discretization/cut_list.h"
 #include "discretization/scal_error.h"
+#include "tests/discretization/cut_tables.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -24,12 +25,7 @@ using Cuts = std::vector<std::pair<int, float>>;
 int LoadText(TCutList& list, const std::string& text, int maxAttribute = 100) {
     ScratchDir dir;
     WriteFileBytes(dir.File("cuts"), text);
-    try {
-        EXPECT_EQ(list.Load(dir.File("cuts").c_str(), maxAttribute), 1);
-    } catch (const ScalError& e) {
-        return e.GetCode();
-    }
-    return 0;
+    return FailureOf([&] { EXPECT_EQ(list.Load(dir.File("cuts").c_str(), maxAttribute), 1); }).code;
 }
 
 TEST(ScalErrorTexts, EveryCodeHasItsOwnWording) {
@@ -125,13 +121,9 @@ TEST(CutsFileSave, UnwritableFileIsCodeSevenWithItsName) {
     TCutList list;
     list.Add(0, 1.5f);
     const std::string name = dir.File("missing/cuts");
-    try {
-        list.Save(name.c_str());
-        FAIL() << "saved";
-    } catch (const ScalError& e) {
-        EXPECT_EQ(e.GetCode(), 7);
-        EXPECT_EQ(std::string(e.GetMessage()), "Error: Can't save file... " + name);
-    }
+    const ScalFailure failure = FailureOf([&] { list.Save(name.c_str()); });
+    EXPECT_EQ(failure.code, 7);
+    EXPECT_EQ(failure.message, "Error: Can't save file... " + name);
     // An existing file is only replaced by a complete new one.
     WriteFileBytes(dir.File("old"), "old contents");
     list.Save(dir.File("old").c_str());
@@ -219,13 +211,9 @@ TEST(CutsFileLoad, UnreadableFileIsCodeSixAndChangesNothing) {
     TCutList list;
     list.Add(0, 1.0f);
     for (const std::string& name : {dir.File("absent"), dir.Path()}) {
-        try {
-            list.Load(name.c_str(), 5);
-            FAIL() << "loaded " << name;
-        } catch (const ScalError& e) {
-            EXPECT_EQ(e.GetCode(), 6);
-            EXPECT_EQ(std::string(e.GetMessage()), "Error: Can't load file... " + name);
-        }
+        const ScalFailure failure = FailureOf([&] { list.Load(name.c_str(), 5); });
+        EXPECT_EQ(failure.code, 6);
+        EXPECT_EQ(failure.message, "Error: Can't load file... " + name);
     }
     EXPECT_EQ(Contents(list), (Cuts{{0, 1.0f}}));
 }

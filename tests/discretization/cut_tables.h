@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/table.h"
+#include "discretization/scal_error.h"
 
 // A decision table from its rows; the decision is the last column.
 inline std::unique_ptr<TTable> RowsTable(const std::vector<std::vector<int>>& rows) {
@@ -21,4 +23,18 @@ inline std::vector<std::vector<int>> TableRows(const TTable& t) {
     std::vector<std::vector<int>> rows(static_cast<size_t>(t.GetNoObj()));
     for (int o = 0; o < t.GetNoObj(); ++o) rows[static_cast<size_t>(o)].assign(t.Row(o), t.Row(o) + t.GetNoAttr());
     return rows;
+}
+
+struct ScalFailure {
+    int code = 0;  // 0: nothing was thrown
+    std::string message;
+};
+
+inline ScalFailure FailureOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ScalError& e) {
+        return {e.GetCode(), e.GetMessage()};
+    }
+    return {};
 }

@@ -17,14 +17,7 @@ namespace {
 
 using Rows = std::vector<std::vector<int>>;
 
-int CodeOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ScalError& e) {
-        return e.GetCode();
-    }
-    return 0;
-}
+int CodeOf(const std::function<void()>& f) { return FailureOf(f).code; }
 
 TEST(ScaleTable, WritesTheCutsLogsTheStepsAndReturnsIntervalNumbers) {
     const Rows rows{{1, 5, 0}, {2, 5, 1}, {3, 6, 1}, {3, 7, 0}};
@@ -89,13 +82,9 @@ TEST(ScaleTable, AnUnwritableCutsFileIsCodeSeven) {
     const auto t = RowsTable({{1, 0}, {2, 1}});
     ScratchDir dir;
     const std::string cuts = dir.File("none/cuts");
-    try {
-        TScaler().ScaleTable(*t, cuts.c_str(), 0, 1);
-        FAIL() << "scaled";
-    } catch (const ScalError& e) {
-        EXPECT_EQ(e.GetCode(), 7);
-        EXPECT_EQ(std::string(e.GetMessage()), "Error: Can't save file... " + cuts);
-    }
+    const ScalFailure failure = FailureOf([&] { TScaler().ScaleTable(*t, cuts.c_str(), 0, 1); });
+    EXPECT_EQ(failure.code, 7);
+    EXPECT_EQ(failure.message, "Error: Can't save file... " + cuts);
 }
 
 TEST(ScaleTableFromCuts, EqualValuesGoAboveTheCutAndTheLogSkipsCutlessAttributesBetween) {
