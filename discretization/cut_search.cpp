@@ -135,79 +135,88 @@ void TScalTable::SortColumn(int first, int last, int column) {
 
 TCutBlockList::TCutBlockList(TScalTable& t) : table(t) {
     const int n = table.GetNoObj();
-    slotOf.assign(static_cast<std::size_t>(n), 0);
-    slotOfClass.assign(static_cast<std::size_t>(table.GetNoClasses()), -1);
-    Block& all = blocks.emplace_back();
-    all.objects.resize(static_cast<std::size_t>(n));
+    counterOf.assign(static_cast<std::size_t>(n), 0);
+    counterOfClass.assign(static_cast<std::size_t>(table.GetNoClasses()), -1);
+    std::vector<int>& all = objects.emplace_back(static_cast<std::size_t>(n));
     for (int o = 0; o < n; ++o) {
-        all.objects[static_cast<std::size_t>(o)] = o;
+        all[static_cast<std::size_t>(o)] = o;
         table.SetBlockNo(o, 0);
     }
-    Recount(all);
-    if (all.classes.size() > 1) inconsistent = 1;
+    size.push_back(n);
+    leftSize.push_back(0);
+    firstCounter.push_back(0);
+    classesIn.push_back(0);
+    mixed.push_back(0);
+    Recount(0);
+    inconsistent = mixed[0];
 }
 
-void TCutBlockList::Recount(Block& block) {
-    block.classes.clear();
-    block.count.clear();
-    for (int o : block.objects) {
+void TCutBlockList::Recount(int block) {
+    const std::size_t b = static_cast<std::size_t>(block);
+    const int first = static_cast<int>(classCount.size());
+    int classes = 0;
+    for (int o : objects[b]) {
         const std::size_t k = static_cast<std::size_t>(table.GetClass(o));
-        if (slotOfClass[k] < 0) {
-            slotOfClass[k] = static_cast<int>(block.classes.size());
-            block.classes.push_back(static_cast<int>(k));
-            block.count.push_back(0);
+        if (counterOfClass[k] < 0) {
+            counterOfClass[k] = first + classes++;
+            classCount.push_back(0);
+            leftCount.push_back(0);
         }
-        const int slot = slotOfClass[k];
-        slotOf[static_cast<std::size_t>(o)] = slot;
-        ++block.count[static_cast<std::size_t>(slot)];
+        counterOf[static_cast<std::size_t>(o)] = counterOfClass[k];
+        ++classCount[static_cast<std::size_t>(counterOfClass[k])];
     }
-    for (int k : block.classes) slotOfClass[static_cast<std::size_t>(k)] = -1;
-    block.left.assign(block.classes.size(), 0);
-    block.size = static_cast<int>(block.objects.size());
-    block.leftTotal = 0;
+    for (int o : objects[b]) counterOfClass[static_cast<std::size_t>(table.GetClass(o))] = -1;
+    size[b] = static_cast<int>(objects[b].size());
+    leftSize[b] = 0;
+    firstCounter[b] = first;
+    classesIn[b] = classes;
+    mixed[b] = classes > 1 ? 1 : 0;
 }
 
-int TCutBlockList::IsConsistent(int block) const {
-    // An empty block (only in a table without objects) has nothing to tell apart.
-    return blocks[static_cast<std::size_t>(block)].classes.size() <= 1 ? 1 : 0;
+void TCutBlockList::CompactCounters() {
+    std::vector<int>().swap(classCount);
+    std::vector<int>().swap(leftCount);
+    for (int b = 0; b < GetNoBlocks(); ++b) Recount(b);
 }
 
-void TCutBlockList::ResetCounts(const int* objects, int count) {
-    for (int p = 0; p < count; ++p) {
-        Block& b = blocks[static_cast<std::size_t>(table.BlockOf(objects[p]))];
-        b.left[static_cast<std::size_t>(slotOf[static_cast<std::size_t>(objects[p])])] = 0;
-        b.leftTotal = 0;
+void TCutBlockList::ResetCounts() {
+    for (int block : touched) {
+        const std::size_t b = static_cast<std::size_t>(block);
+        std::fill_n(leftCount.begin() + firstCounter[b], classesIn[b], 0);
+        leftSize[b] = 0;
     }
+    touched.clear();
 }
 
 int TCutBlockList::Split(float cutValue, int attribute) {
     int result = 0;
     std::vector<int> below;
+    std::vector<int> rest;
     for (int number = GetNoBlocks() - 1; number >= 0; --number) {
-        if (IsConsistent(number)) continue;
-        std::vector<int>& objects = blocks[static_cast<std::size_t>(number)].objects;
+        if (!mixed[static_cast<std::size_t>(number)]) continue;
+        std::vector<int>& members = objects[static_cast<std::size_t>(number)];
         below.clear();
-        std::vector<int> rest;
-        rest.reserve(objects.size());
-        for (int o : objects) (table.GetValue(o, attribute) < cutValue ? below : rest).push_back(o);
+        rest.clear();
+        for (int o : members) (table.GetValue(o, attribute) < cutValue ? below : rest).push_back(o);
         if (below.empty() || rest.empty()) continue;
 
-        const int newNumber = GetNoBlocks();
-        objects.swap(rest);
-        Block fresh;
-        fresh.objects = below;
-        for (int o : fresh.objects) table.SetBlockNo(o, newNumber);
-        blocks.push_back(std::move(fresh));
-
-        Block& old = blocks[static_cast<std::size_t>(number)];
-        Block& added = blocks.back();
+        const int fresh = GetNoBlocks();
+        members.swap(rest);
+        for (int o : below) table.SetBlockNo(o, fresh);
+        objects.push_back(below);
+        size.push_back(0);
+        leftSize.push_back(0);
+        firstCounter.push_back(0);
+        classesIn.push_back(0);
+        mixed.push_back(0);
         --inconsistent;
-        Recount(old);
-        Recount(added);
-        if (old.classes.size() > 1) ++inconsistent;
-        if (added.classes.size() > 1) ++inconsistent;
+        Recount(number);
+        Recount(fresh);
+        inconsistent += mixed[static_cast<std::size_t>(number)] + mixed[static_cast<std::size_t>(fresh)];
         result = 1;
     }
+    // Every recount takes a fresh range and leaves the old one unused.
+    if (classCount.size() > 2 * counterOf.size() + 64) CompactCounters();
     return result;
 }
 
@@ -273,7 +282,7 @@ void TCutSearch::BestCutOfAttribute(int attribute) {
         }
     }
     bestCuts[static_cast<std::size_t>(attribute)] = best;
-    blocks.ResetCounts(objects, n > 0 ? n - 1 : 0);
+    blocks.ResetCounts();
 }
 
 void TCutSearch::ApplyCut(int attribute) {

@@ -71,7 +71,8 @@ private:
 
 // The partition of the objects into blocks that the cuts applied so far do not tell apart,
 // numbered 0, 1, ... in the order of their creation. A block keeps one counter per decision
-// class present in it, so the counters of all blocks together never outgrow the table.
+// class present in it (a range of the shared counter arrays), so the counters of all blocks
+// together stay within a small multiple of the number of objects.
 class TCutBlockList {
 public:
     // One block, number 0, holding every object.
@@ -89,42 +90,41 @@ public:
     // it now forms with the right side minus those it formed with the left. 0 in a consistent
     // block, which then stays unchanged.
     std::int64_t MoveLeft(int object) {
-        Block& b = blocks[static_cast<std::size_t>(table.BlockOf(object))];
-        if (b.classes.size() <= 1) return 0;
-        const std::size_t k = static_cast<std::size_t>(slotOf[static_cast<std::size_t>(object)]);
-        const int left = ++b.left[k];
-        const int leftTotal = ++b.leftTotal;
-        const int rightOthers = (b.size - leftTotal) - (b.count[k] - left);
+        const std::size_t b = static_cast<std::size_t>(table.BlockOf(object));
+        if (!mixed[b]) return 0;
+        const std::size_t c = static_cast<std::size_t>(counterOf[static_cast<std::size_t>(object)]);
+        const int left = ++leftCount[c];
+        const int leftTotal = ++leftSize[b];
+        if (leftTotal == 1) touched.push_back(static_cast<int>(b));
+        const int rightOthers = (size[b] - leftTotal) - (classCount[c] - left);
         const int leftOthers = leftTotal - left;
         return static_cast<std::int64_t>(rightOthers) - leftOthers;
     }
-    // Brings every block touched by a scan back to an empty left side; objects[0 .. count-1]
-    // are the objects the scan moved.
-    void ResetCounts(const int* objects, int count);
+    // Ends a scan: every block it touched gets an empty left side again.
+    void ResetCounts();
 
     int AllConsistent() const { return inconsistent == 0 ? 1 : 0; }
-    int IsConsistent(int block) const;
-    int GetNoBlocks() const { return static_cast<int>(blocks.size()); }
-    // The block's objects (in no particular order).
-    const std::vector<int>& Objects(int block) const { return blocks[static_cast<std::size_t>(block)].objects; }
+    int IsConsistent(int block) const { return mixed[static_cast<std::size_t>(block)] ? 0 : 1; }
+    int GetNoBlocks() const { return static_cast<int>(objects.size()); }
 
 private:
-    struct Block {
-        std::vector<int> objects;
-        std::vector<int> classes;  // the classes present, in slot order
-        std::vector<int> count;    // objects of each slot's class
-        std::vector<int> left;     // of those, moved left in the scan in progress
-        int size = 0;
-        int leftTotal = 0;
-    };
-
-    // Numbers the classes present in the block and counts them.
-    void Recount(Block& block);
+    // Gives the block a fresh counter range for the classes present in it and counts them.
+    void Recount(int block);
+    // Gathers the ranges of all blocks at the start of the counter arrays again.
+    void CompactCounters();
 
     TScalTable& table;
-    std::vector<Block> blocks;
-    std::vector<int> slotOf;    // per object: its class's slot in its block
-    std::vector<int> slotOfClass;  // scratch for Recount, -1 between uses
+    std::vector<std::vector<int>> objects;  // per block, in no particular order
+    std::vector<int> size;                  // per block
+    std::vector<int> leftSize;              // per block: objects moved left in the scan
+    std::vector<int> firstCounter;          // per block
+    std::vector<int> classesIn;             // per block: classes present = its counters
+    std::vector<char> mixed;                // per block: more than one class present
+    std::vector<int> counterOf;             // per object: its class's counter in its block
+    std::vector<int> classCount;            // per counter: objects of the class in the block
+    std::vector<int> leftCount;             // per counter: of those, moved left in the scan
+    std::vector<int> counterOfClass;        // scratch for Recount, -1 between uses
+    std::vector<int> touched;               // blocks whose left side is not empty
     int inconsistent = 0;
 };
 

@@ -132,8 +132,7 @@ TEST(CutBlocks, MoveLeftCountsPairsAcrossTheScanAndResetsAfterIt) {
     EXPECT_EQ(blocks.MoveLeft(0), 2);   // now separated from both 1s
     EXPECT_EQ(blocks.MoveLeft(1), 0);   // +1 with object 3, -1 with object 0
     EXPECT_EQ(blocks.MoveLeft(2), 0);   // +1 with object 3, -1 with object 0
-    const int moved[] = {0, 1, 2};
-    blocks.ResetCounts(moved, 3);
+    blocks.ResetCounts();
     EXPECT_EQ(blocks.MoveLeft(3), 2);
 }
 
