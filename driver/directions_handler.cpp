@@ -1,4 +1,4 @@
-#include "core/error.h"
+#include "discretization/lin_comb_maker.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
 
@@ -9,6 +9,11 @@ void DoGenerateDirections(const TStringSack& config) {
     const int measureType = p.Int(3);
     const std::string outputFile = p.Text(4);
     const std::string logFile = p.Text(5);
-    (void)measureType;
-    throw CalcErrorText(11, "GENERATE_DIRECTIONS");
+    const std::vector<std::string> lines{"Generating liner combinations: " + table,
+                                         "Patterns of linear combinations: " + pattern,
+                                         "Liner combinations will be saved to: " + outputFile};
+    RunCommand(kScalingCommand, lines, logFile, lines, [&] {
+        TLinCombMaker maker;
+        maker.GenerateLinComb(table.c_str(), pattern.c_str(), measureType, outputFile.c_str());
+    });
 }

@@ -1,9 +1,9 @@
 #include "ltfc/net_params.h"
 
 #include <cmath>
-#include <ios>
 
 #include "ltfc/labelled_file.h"
+#include "ltfc/stream_format.h"
 
 CNetParams::CNetParams() { AutoSet(1000, 0.7); }
 
@@ -97,33 +97,9 @@ void CNetParams::Read(mfstream& in) {
     in.ReadValueIfLabel("Moment", Moment);
 }
 
-namespace {
-
-// Puts the stream into its default notation for the block and back afterwards.
-class DefaultNotation {
-public:
-    explicit DefaultNotation(std::ostream& out)
-        : out(out), flags(out.flags()), precision(out.precision()) {
-        out.flags(std::ios::dec | std::ios::skipws);
-        out.precision(6);
-    }
-    ~DefaultNotation() {
-        out.flags(flags);
-        out.precision(precision);
-    }
-    DefaultNotation(const DefaultNotation&) = delete;
-    DefaultNotation& operator=(const DefaultNotation&) = delete;
-
-private:
-    std::ostream& out;
-    std::ios::fmtflags flags;
-    std::streamsize precision;
-};
-
-}  // namespace
 
 void CNetParams::Write(std::ostream& out) const {
-    DefaultNotation notation(out);
+    StreamFormat notation(out);
     out << "@MaxNeur\t" << MaxNeur << "\n\n";
     out << "@EtaPlus\t" << EtaPlus << '\n';
     out << "@EtaMinus\t" << EtaMinus << '\n';

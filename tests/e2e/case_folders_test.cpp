@@ -20,14 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
-    return lines;
-}
-
 std::vector<std::string> CaseNames() {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(E2eCasesDir())) {
@@ -46,7 +38,7 @@ TEST_P(CaseFolder, MatchesExpectedOutput) {
         fs::copy(dir / "input", work.Path(), fs::copy_options::recursive);
     }
     std::vector<std::string> args{"config"};
-    if (fs::exists(dir / "args")) args = Lines(ReadFileBytes((dir / "args").string()));
+    if (fs::exists(dir / "args")) args = TextLines(ReadFileBytes((dir / "args").string()));
 
     RunOptions options;
     options.workDir = work.Path();
@@ -79,7 +71,7 @@ TEST_P(CaseFolder, MatchesExpectedOutput) {
         }
     }
     if (fs::exists(dir / "absent")) {
-        for (const std::string& name : Lines(ReadFileBytes((dir / "absent").string()))) {
+        for (const std::string& name : TextLines(ReadFileBytes((dir / "absent").string()))) {
             if (name.empty()) continue;
             EXPECT_FALSE(fs::exists(fs::path(work.Path()) / name)) << name << " exists";
         }

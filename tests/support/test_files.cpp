@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 #include "core/report.h"
@@ -33,6 +34,14 @@ void WriteFileBytes(const std::string& name, const std::string& bytes) {
 }
 
 bool FileExists(const std::string& name) { return std::filesystem::exists(name); }
+
+std::vector<std::string> TextLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+}
 
 LogCapture::LogCapture() {
     if (!LogFile.Open(dir.File("LOG").c_str())) throw std::runtime_error("cannot open LOG");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchDir {
@@ -22,6 +23,8 @@ private:
 std::string ReadFileBytes(const std::string& name);
 void WriteFileBytes(const std::string& name, const std::string& bytes);
 bool FileExists(const std::string& name);
+// The lines of a text, without their line ends.
+std::vector<std::string> TextLines(const std::string& text);
 
 // Opens the process LOG on a scratch file for one test and returns what was written to it.
 class LogCapture {
