@@ -1,5 +1,9 @@
 #include "core/text_scan.h"
 
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
 namespace {
 
 bool IsBlank(char c) {
@@ -32,6 +36,37 @@ TextScanner::Read TextScanner::ReadInt(int& value) {
     if (overflow) return Read::Fail;
     value = static_cast<int>(negative ? v : -v);
     return pos == end ? Read::OkAtEnd : Read::Ok;
+}
+
+TextScanner::Read TextScanner::ReadFloat(float& value) {
+    while (pos < end && IsBlank(*pos)) ++pos;
+    const char* p = pos;
+    if (p < end && (*p == '+' || *p == '-')) ++p;
+    int digits = 0;
+    while (p < end && IsDigit(*p)) ++p, ++digits;
+    if (p < end && *p == '.') {
+        ++p;
+        while (p < end && IsDigit(*p)) ++p, ++digits;
+    }
+    if (digits == 0) return Read::Fail;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p < end && (*p == '+' || *p == '-')) ++p;
+        if (p == end || !IsDigit(*p)) return Read::Fail;
+        while (p < end && IsDigit(*p)) ++p;
+    }
+    // The text is not terminated where the number ends, so the conversion gets its own copy.
+    const std::string word(pos, p);
+    const float v = std::strtof(word.c_str(), nullptr);
+    if (std::isinf(v)) return Read::Fail;
+    value = v;
+    pos = p;
+    return pos == end ? Read::OkAtEnd : Read::Ok;
+}
+
+bool TextScanner::AtEndAfterBlanks() {
+    while (pos < end && IsBlank(*pos)) ++pos;
+    return pos == end;
 }
 
 bool TextScanner::SkipLine(std::size_t maxChars) {

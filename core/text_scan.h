@@ -19,6 +19,14 @@ public:
 
     Read ReadInt(int& value);
 
+    // A single-precision number as a formatted stream reads one: an optional sign, digits
+    // with an optional decimal point (at least one digit in all), an optional exponent that
+    // must hold digits; a value beyond the float range is a failure.
+    Read ReadFloat(float& value);
+
+    // Skips white space; true when nothing else is left.
+    bool AtEndAfterBlanks();
+
     // Skips one line of at most maxChars characters and its line end. False when the line
     // is longer (nothing after it can then be read) or the text ends before a line end.
     bool SkipLine(std::size_t maxChars);

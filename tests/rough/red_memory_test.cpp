@@ -34,6 +34,8 @@ std::unique_ptr<TRed> Red(const std::vector<int>& values) {
     return std::make_unique<TRed>(std::move(s));
 }
 
+int Draw(int n) { return Rand() % n; }
+
 std::vector<int> Values(const TIntSack* s) { return std::vector<int>(s->begin(), s->end()); }
 
 // The shape of a tree in pre-order: each node's reduct, then "(" left ")" "(" right ")".
@@ -187,8 +189,8 @@ TEST(RedMemory, IndexedInsertionBuildsTheWalkedTree) {
         TRedMemory m;
         std::unique_ptr<TRedLeaf> walked;
         int distinct = 0;
-        const int n = 1 + RandomInt(60);
-        const int sortedRun = RandomInt(3);
+        const int n = 1 + Draw(60);
+        const int sortedRun = Draw(3);
         for (int i = 0; i < n; ++i) {
             std::vector<int> r;
             if (sortedRun == 1) {
@@ -196,11 +198,11 @@ TEST(RedMemory, IndexedInsertionBuildsTheWalkedTree) {
             } else if (sortedRun == 2) {
                 r = {100 - i, i % 3};
             } else {
-                const int len = RandomInt(4);
-                int a = RandomInt(3);
+                const int len = Draw(4);
+                int a = Draw(3);
                 for (int k = 0; k < len; ++k) {
                     r.push_back(a);
-                    a += 1 + RandomInt(3);
+                    a += 1 + Draw(3);
                 }
             }
             m.Insert(Red(r));

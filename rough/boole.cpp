@@ -1,0 +1,337 @@
+#include "rough/boole.h"
+#include "rough/boole_steps.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cstdint>
+
+#include "core/report.h"
+#include "core/table.h"
+#include "rough/alloc_guard.h"
+#include "rough/discernibility.h"
+
+using discern::UniqueWordSets;
+
+// The terms between the steps: bit sets of `words` words in their order, each once.
+struct TBoole::Terms {
+    explicit Terms(int words) : sets(words) {}
+    UniqueWordSets sets;
+};
+
+namespace {
+
+// The clauses of the matrix as bit sets, in matrix order, and their attributes in sack order.
+struct Clauses {
+    int words = 1;
+    int count = 0;
+    std::vector<uint64_t> bits;
+    const uint64_t* At(int i) const { return bits.data() + static_cast<size_t>(i) * words; }
+};
+
+Clauses ClausesOf(const TIntSackSet* matrix, int k) {
+    Clauses c;
+    int width = k;
+    const int n = matrix != nullptr ? matrix->GetNoElem() : 0;
+    for (int i = 0; i < n; ++i) {
+        for (int a : *matrix->GetElem(i)) width = std::max(width, a + 1);
+    }
+    c.words = discern::WordsFor(width);
+    c.count = n;
+    c.bits.assign(static_cast<size_t>(n) * c.words, 0);
+    for (int i = 0; i < n; ++i) {
+        for (int a : *matrix->GetElem(i)) c.bits[static_cast<size_t>(i) * c.words + a / 64] |= uint64_t{1} << (a % 64);
+    }
+    return c;
+}
+
+std::unique_ptr<TIntSack> SackOfBits(const uint64_t* set, int words, int step) {
+    auto sack = std::make_unique<TIntSack>(step);
+    for (int w = 0; w < words; ++w) {
+        for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) sack->AddElem(w * 64 + std::countr_zero(rest));
+    }
+    return sack;
+}
+
+int CountBits(const uint64_t* set, int words) {
+    int n = 0;
+    for (int w = 0; w < words; ++w) n += std::popcount(set[w]);
+    return n;
+}
+
+bool Meets(const uint64_t* a, const uint64_t* b, int words) {
+    for (int w = 0; w < words; ++w) {
+        if (a[w] & b[w]) return true;
+    }
+    return false;
+}
+
+// What RemoveSupersets, Compact and SortBySize leave of the clauses, given each distinct
+// clause once in the order of its first pair: RemoveSupersets keeps exactly the first
+// occurrence of every clause that includes no other clause, in slot order. Here a clause is
+// tested only against the minimal ones with fewer attributes.
+void StoreMinimalClauses(const UniqueWordSets& clauses, int k, TIntSackSet& matrix) {
+    const int n = clauses.Size();
+    const int words = clauses.Words();
+    std::vector<int> size(static_cast<size_t>(n));
+    std::vector<int> order(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        size[static_cast<size_t>(i)] = CountBits(clauses.At(i), words);
+        order[static_cast<size_t>(i)] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return size[static_cast<size_t>(a)] < size[static_cast<size_t>(b)];
+    });
+    std::vector<char> minimal(static_cast<size_t>(n), 0);
+    std::vector<uint64_t> kept;  // the minimal clauses found so far, fewest attributes first
+    for (int i : order) {
+        const uint64_t* c = clauses.At(i);
+        bool includesOne = false;
+        for (size_t m = 0; m < kept.size() && !includesOne; m += static_cast<size_t>(words)) {
+            bool subset = true;
+            for (int w = 0; w < words && subset; ++w) subset = (kept[m + static_cast<size_t>(w)] & ~c[w]) == 0;
+            includesOne = subset;
+        }
+        if (includesOne) continue;
+        minimal[static_cast<size_t>(i)] = 1;
+        kept.insert(kept.end(), c, c + words);
+    }
+    for (int i = 0; i < n; ++i) {
+        if (minimal[static_cast<size_t>(i)]) matrix.AddElem(SackOfBits(clauses.At(i), words, k));
+    }
+    matrix.SortBySize();
+}
+
+// The growth step of the clause set, n * n / 2 - n, in 64 bits; it only shapes the set's
+// capacity, so a value beyond the int range is held at the largest int.
+int ClauseSetStep(int n) {
+    const long long step = static_cast<long long>(n) * n / 2 - n;
+    return static_cast<int>(std::min<long long>(step, INT_MAX));
+}
+
+// One multiplication step: a term that meets the clause stays; any other one is extended
+// by each attribute of the clause in the clause's order. Words is fixed for the common
+// case of at most 64 attributes (0 = the clauses' own count).
+template <int FixedWords>
+void MultiplyOut(const UniqueWordSets& terms, const uint64_t* clause, const TIntSack& attrs,
+                 int dynamicWords, UniqueWordSets& next) {
+    const int words = FixedWords != 0 ? FixedWords : dynamicWords;
+    std::vector<uint64_t> extended(static_cast<size_t>(words));
+    for (int i = 0; i < terms.Size(); ++i) {
+        const uint64_t* t = terms.At(i);
+        if (Meets(t, clause, words)) {
+            next.Add(t);
+            continue;
+        }
+        for (int a : attrs) {
+            std::copy(t, t + words, extended.begin());
+            extended[static_cast<size_t>(a / 64)] |= uint64_t{1} << (a % 64);
+            next.Add(extended.data());
+        }
+    }
+}
+
+// One clearing pass: a term whose every attribute is essential (the only one it shares
+// with some clause) is final; any other one goes on without each of its non-essential
+// attributes in turn, in ascending order.
+template <int FixedWords>
+void ClearPass(const UniqueWordSets& terms, const Clauses& clauses, UniqueWordSets& next, UniqueWordSets& final) {
+    const int words = FixedWords != 0 ? FixedWords : clauses.words;
+    std::vector<uint64_t> essential(static_cast<size_t>(words));
+    std::vector<uint64_t> child(static_cast<size_t>(words));
+    for (int i = 0; i < terms.Size(); ++i) {
+        const uint64_t* t = terms.At(i);
+        const int size = CountBits(t, words);
+        std::fill(essential.begin(), essential.end(), 0);
+        int found = 0;
+        for (int ci = 0; ci < clauses.count && found < size; ++ci) {
+            const uint64_t* c = clauses.At(ci);
+            int common = 0;
+            int at = 0;
+            for (int w = 0; w < words && common < 2; ++w) {
+                const uint64_t x = t[w] & c[w];
+                if (x == 0) continue;
+                common += std::popcount(x);
+                at = w;
+            }
+            if (common != 1) continue;
+            const uint64_t bit = t[at] & c[at];
+            if ((essential[static_cast<size_t>(at)] & bit) == 0) {
+                essential[static_cast<size_t>(at)] |= bit;
+                ++found;
+            }
+        }
+        if (found == size) {
+            final.Add(t);
+            continue;
+        }
+        for (int w = 0; w < words; ++w) {
+            for (uint64_t rest = t[w] & ~essential[static_cast<size_t>(w)]; rest != 0; rest &= rest - 1) {
+                std::copy(t, t + words, child.begin());
+                child[static_cast<size_t>(w)] &= ~(rest & (~rest + 1));
+                next.Add(child.data());
+            }
+        }
+    }
+}
+
+}  // namespace
+
+TBoole::TBoole() = default;
+TBoole::~TBoole() = default;
+
+void TBoole::CalcAllGlobReducts(TTable* table, int relative, int missing) {
+    verbose = 1;
+    NoAttr = discern::ConditionCount(*table, relative);
+    discern::GlobalSteps(*this, table, relative, missing);
+}
+
+void TBoole::CalcAllLocalReducts(TTable* table, int object, int relative, int missing) {
+    verbose = 0;
+    NoAttr = discern::ConditionCount(*table, relative);
+    discern::LocalSteps(*this, table, object, relative, missing);
+}
+
+// Every pair (i, j), j < i, is counted for the LOG percentage; its clause is kept once, at
+// its first pair, so that memory grows with the distinct clauses and not with the pairs.
+void TBoole::CreateDiscMatrix(TTable* table, int relative, int missing) {
+    if (verbose == 1) LogMessage("Creating disc. matrix");
+    NoAttr = discern::ConditionCount(*table, relative);
+    const int n = table->GetNoObj();
+    const int k = NoAttr;
+    const int words = discern::WordsFor(k);
+    OrOutOfMemory([&] {
+        matrix = std::make_unique<TIntSackSet>(ClauseSetStep(n));
+        UniqueWordSets clauses(words);
+        if (n >= 2) {
+            const std::vector<int> decisions = relative != 0 ? discern::Decisions(*table) : std::vector<int>();
+            const discern::ConditionColumns columns(*table, k);
+            // Word w of the clause of (i, j) is rows[w * n + j].
+            std::vector<uint64_t> rows(static_cast<size_t>(words) * n);
+            std::vector<uint64_t> clause(static_cast<size_t>(words));
+            discern::PairPercentLog percent(static_cast<long long>(n) * (n - 1) / 2);
+            long long counted = 0;
+            for (int i = 0; i < n; ++i) {
+                for (int w = 0; w < words; ++w) {
+                    discern::DifferingBits64(columns, w * 64, std::min(k, w * 64 + 64), i, i, missing,
+                                             rows.data() + static_cast<size_t>(w) * n);
+                }
+                for (int j = 0; j < i; ++j) {
+                    if (relative != 0 && decisions[static_cast<size_t>(j)] == decisions[static_cast<size_t>(i)]) continue;
+                    uint64_t any = 0;
+                    for (int w = 0; w < words; ++w) {
+                        clause[static_cast<size_t>(w)] = rows[static_cast<size_t>(w) * n + j];
+                        any |= clause[static_cast<size_t>(w)];
+                    }
+                    if (any != 0) clauses.Add(clause.data());
+                }
+                counted += i;
+                if (verbose == 1) percent.Reach(counted);
+                CheckBreak();
+            }
+        }
+        StoreMinimalClauses(clauses, k, *matrix);
+    });
+}
+
+void TBoole::CreateDiscMatrixForObject(TTable* table, int object, int relative, int missing) {
+    if (verbose == 1) LogMessage("Creating disc. matrix for single object");
+    NoAttr = discern::ConditionCount(*table, relative);
+    discern::CheckObject(*table, object);
+    const int n = table->GetNoObj();
+    const int k = NoAttr;
+    const int words = discern::WordsFor(k);
+    OrOutOfMemory([&] {
+        matrix = std::make_unique<TIntSackSet>(n);
+        UniqueWordSets clauses(words);
+        std::vector<uint64_t> clause(static_cast<size_t>(words));
+        const int decision = table->GetNoAttr() - 1;
+        for (int j = 0; j < n; ++j) {
+            if (j == object) continue;
+            CheckBreak();
+            if (relative != 0 && table->GetTable(j, decision) == table->GetTable(object, decision)) continue;
+            if (discern::PairWords(*table, j, object, k, missing, words, clause.data())) clauses.Add(clause.data());
+        }
+        StoreMinimalClauses(clauses, k, *matrix);
+    });
+}
+
+// Multiplying the clauses out: the terms start as one attribute of the first clause each;
+// repeats are dropped after every step, which keeps the first arrivals in the order a
+// removal at the end would leave.
+void TBoole::Minimalization(int step) {
+    if (verbose == 1) LogMessage("Minimalization...");
+    resultStep = step;
+    OrOutOfMemory([&] {
+        const Clauses clauses = ClausesOf(matrix.get(), NoAttr);
+        terms = std::make_unique<Terms>(clauses.words);
+        if (clauses.count == 0) return;
+        UniqueWordSets& current = terms->sets;
+        UniqueWordSets next(clauses.words);
+        std::vector<uint64_t> single(static_cast<size_t>(clauses.words));
+        for (int a : *matrix->GetElem(0)) {
+            std::fill(single.begin(), single.end(), 0);
+            single[static_cast<size_t>(a / 64)] = uint64_t{1} << (a % 64);
+            current.Add(single.data());
+        }
+        for (int ci = 1; ci < clauses.count; ++ci) {
+            CheckBreak();
+            next.Clear();
+            const TIntSack& attrs = *matrix->GetElem(ci);
+            if (clauses.words == 1) {
+                MultiplyOut<1>(current, clauses.At(ci), attrs, 1, next);
+            } else {
+                MultiplyOut<0>(current, clauses.At(ci), attrs, clauses.words, next);
+            }
+            current.Swap(next);
+        }
+    });
+}
+
+// Pass after pass over all terms until a pass leaves nothing to clear.
+void TBoole::ClearRedundant(int step) {
+    if (verbose == 1) LogMessage("Clearing redundant elements...");
+    resultStep = step;
+    OrOutOfMemory([&] {
+        const Clauses clauses = ClausesOf(matrix.get(), NoAttr);
+        if (!terms) {
+            // The result was handed out already: its sacks are the terms.
+            terms = std::make_unique<Terms>(clauses.words);
+            std::vector<uint64_t> set(static_cast<size_t>(clauses.words));
+            for (int i = 0; result && i < result->GetNoElem(); ++i) {
+                if (result->GetElem(i) == nullptr) continue;
+                std::fill(set.begin(), set.end(), 0);
+                for (int a : *result->GetElem(i)) set[static_cast<size_t>(a / 64)] |= uint64_t{1} << (a % 64);
+                terms->sets.Add(set.data());
+            }
+        }
+        UniqueWordSets final(clauses.words);
+        UniqueWordSets next(clauses.words);
+        UniqueWordSets& current = terms->sets;
+        for (;;) {
+            CheckBreak();
+            next.Clear();
+            if (clauses.words == 1) {
+                ClearPass<1>(current, clauses, next, final);
+            } else {
+                ClearPass<0>(current, clauses, next, final);
+            }
+            current.Swap(next);
+            if (current.Size() == 0) break;
+        }
+        current.Swap(final);
+    });
+}
+
+TIntSackSet* TBoole::GetReducts() {
+    if (terms) {
+        OrOutOfMemory([&] {
+            const UniqueWordSets& sets = terms->sets;
+            auto out = std::make_unique<TIntSackSet>(resultStep);
+            for (int i = 0; i < sets.Size(); ++i) out->AddElem(SackOfBits(sets.At(i), sets.Words(), NoAttr));
+            result = std::move(out);
+        });
+        terms.reset();
+    }
+    return result.get();
+}

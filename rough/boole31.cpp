@@ -1,0 +1,224 @@
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+
+#include "core/error.h"
+#include "core/report.h"
+#include "core/table.h"
+#include "rough/alloc_guard.h"
+#include "rough/boole.h"
+#include "rough/boole_steps.h"
+#include "rough/discernibility.h"
+
+using discern::UniqueMasks;
+
+namespace {
+
+uint32_t LowBits(int n) {
+    if (n <= 0) return 0;
+    if (n >= 32) return ~uint32_t{0};
+    return (uint32_t{1} << n) - 1;
+}
+
+// The clauses as they are read in the inner loops.
+std::vector<uint32_t> MaskVector(const TIntSack* sack) {
+    std::vector<uint32_t> out;
+    if (sack == nullptr) return out;
+    out.reserve(static_cast<size_t>(sack->GetNoElem()));
+    for (int m : *sack) out.push_back(static_cast<uint32_t>(m));
+    return out;
+}
+
+// The attributes of a term that the clauses make essential: those that are the only one
+// the term shares with some clause. Once every attribute is essential no clause can add one.
+uint32_t EssentialBits(uint32_t term, const std::vector<uint32_t>& clauses, uint32_t low) {
+    uint32_t essential = 0;
+    for (uint32_t c : clauses) {
+        const uint32_t x = term & c;
+        if (static_cast<int32_t>(x) > 0 && std::popcount(x & low) == 1) {
+            essential |= x;
+            if (essential == term) break;
+        }
+    }
+    return essential;
+}
+
+// Adds to `final` a term whose attributes are all essential, else to `next` the term
+// without each of its non-essential attributes in turn, lowest first. List is TIntSack for
+// the public step and UniqueMasks inside the clearing; both keep first arrivals in order.
+template <class List>
+void ClearOneTerm(uint32_t term, const std::vector<uint32_t>& clauses, int k, List& next, List& final) {
+    const uint32_t low = LowBits(k);
+    const uint32_t essential = EssentialBits(term, clauses, low);
+    const int m = TBoole31::BitCount(static_cast<int>(term), k) - TBoole31::BitCount(static_cast<int>(essential), k);
+    if (m == 0) {
+        final.AddUnique(static_cast<int>(term));
+        return;
+    }
+    uint32_t droppable = term & ~essential & low;
+    for (int i = 0; i < m && droppable != 0; ++i) {
+        const uint32_t bit = droppable & (~droppable + 1);
+        droppable &= droppable - 1;
+        next.AddUnique(static_cast<int>(term & ~bit));
+    }
+}
+
+// UniqueMasks under the name the sack has, so that one clearing step serves both.
+struct MaskList {
+    UniqueMasks masks;
+    void AddUnique(int m) { masks.Add(static_cast<uint32_t>(m)); }
+};
+
+std::unique_ptr<TIntSack> SackOf(const std::vector<uint32_t>& masks, int step) {
+    auto sack = std::make_unique<TIntSack>(step);
+    for (uint32_t m : masks) sack->AddElem(static_cast<int>(m));
+    return sack;
+}
+
+}  // namespace
+
+TBoole31::TBoole31() = default;
+TBoole31::~TBoole31() = default;
+
+int TBoole31::BitCount(int mask, int n) {
+    return std::popcount(static_cast<uint32_t>(mask) & LowBits(n));
+}
+
+void TBoole31::CheckAttributeCount() const {
+    if (NoAttr > 31) {
+        LogMessage("Bad number of atributes in TBoole31::CalcAllGlobReducts ");
+        throw CalcError(5);
+    }
+}
+
+void TBoole31::CalcAllGlobReducts(TTable* table, int relative, int missing) {
+    verbose = 1;
+    NoAttr = discern::ConditionCount(*table, relative);
+    CheckAttributeCount();
+    discern::GlobalSteps(*this, table, relative, missing);
+}
+
+void TBoole31::CalcAllLocalReducts(TTable* table, int object, int relative, int missing) {
+    verbose = 0;
+    NoAttr = discern::ConditionCount(*table, relative);
+    CheckAttributeCount();
+    discern::LocalSteps(*this, table, object, relative, missing);
+}
+
+// Every pair (i, j), j < i, in this order offers its clause to the absorbing work sack; the
+// masks of one object against all earlier ones are built a column at a time.
+void TBoole31::CreateDiscMatrix(TTable* table, int relative, int missing) {
+    if (verbose == 1) LogMessage("Creating disc. matrix");
+    NoAttr = discern::ConditionCount(*table, relative);
+    CheckAttributeCount();
+    const int n = table->GetNoObj();
+    const int k = NoAttr;
+    OrOutOfMemory([&] {
+        matrix = std::make_unique<TIntSack>(n);
+        const long long pairs = static_cast<long long>(n) * (n - 1) / 2;
+        discern::MaskAbsorber work(k, pairs);
+        if (n >= 2) {
+            const std::vector<int> decisions = relative != 0 ? discern::Decisions(*table) : std::vector<int>();
+            const discern::ConditionColumns columns(*table, k);
+            std::vector<uint32_t> masks(static_cast<size_t>(n));
+            for (int i = 0; i < n; ++i) {
+                CheckBreak();
+                discern::DifferingBits32(columns, 0, k, i, i, missing, masks.data());
+                for (int j = 0; j < i; ++j) {
+                    if (relative != 0 && decisions[static_cast<size_t>(j)] == decisions[static_cast<size_t>(i)]) continue;
+                    if (masks[static_cast<size_t>(j)] != 0) work.Offer(masks[static_cast<size_t>(j)]);
+                }
+            }
+        }
+        for (uint32_t m : work.Result()) matrix->AddElem(static_cast<int>(m));
+    });
+    matrix->SortByBitCount(k);
+}
+
+void TBoole31::CreateDiscMatrixForObject(TTable* table, int object, int relative, int missing) {
+    if (verbose == 1) LogMessage("Creating disc. matrix for single object");
+    NoAttr = discern::ConditionCount(*table, relative);
+    CheckAttributeCount();
+    discern::CheckObject(*table, object);
+    const int n = table->GetNoObj();
+    const int k = NoAttr;
+    OrOutOfMemory([&] {
+        matrix = std::make_unique<TIntSack>(n);
+        discern::MaskAbsorber work(k, n - 1);
+        const int decision = table->GetNoAttr() - 1;
+        for (int j = 0; j < n; ++j) {
+            if (j == object) continue;
+            CheckBreak();
+            if (relative != 0 && table->GetTable(j, decision) == table->GetTable(object, decision)) continue;
+            const uint32_t m = discern::PairMask(*table, j, object, k, missing);
+            if (m != 0) work.Offer(m);
+        }
+        for (uint32_t m : work.Result()) matrix->AddElem(static_cast<int>(m));
+    });
+    matrix->SortByBitCount(k);
+}
+
+// Each clause multiplies the terms out: a term that meets it stays, any other one is
+// extended by each of the clause's attributes; repeats are kept out at every step.
+void TBoole31::Minimalization(int step) {
+    if (verbose == 1) LogMessage("Minimalization...");
+    OrOutOfMemory([&] {
+        result = std::make_unique<TIntSack>(step);
+        const std::vector<uint32_t> clauses = MaskVector(matrix.get());
+        if (clauses.empty()) return;
+        UniqueMasks terms;
+        UniqueMasks next;
+        const uint32_t first = clauses[0] & LowBits(NoAttr);
+        for (uint32_t rest = first; rest != 0; rest &= rest - 1) terms.Add(rest & (~rest + 1));
+        for (size_t ci = 1; ci < clauses.size(); ++ci) {
+            CheckBreak();
+            const uint32_t c = clauses[ci];
+            next.Clear();
+            for (uint32_t t : terms.Items()) {
+                if ((t & c) != 0) {
+                    next.Add(t);
+                    continue;
+                }
+                for (uint32_t rest = c; rest != 0; rest &= rest - 1) next.Add(t | (rest & (~rest + 1)));
+            }
+            terms.Swap(next);
+        }
+        for (uint32_t t : terms.Items()) result->AddElem(static_cast<int>(t));
+    });
+}
+
+// Term by term, depth-first: a term's level is cleared into the next level until a level
+// comes out empty, before the next term starts.
+void TBoole31::ClearRedundant(int step) {
+    if (verbose == 1) LogMessage("Clearing redundant elements...");
+    OrOutOfMemory([&] {
+        const std::vector<uint32_t> clauses = MaskVector(matrix.get());
+        const std::vector<uint32_t> terms = MaskVector(result.get());
+        MaskList final;
+        MaskList current;
+        MaskList next;
+        for (uint32_t t : terms) {
+            CheckBreak();
+            current.masks.Clear();
+            current.masks.Add(t);
+            for (;;) {
+                next.masks.Clear();
+                for (uint32_t c : current.masks.Items()) {
+                    CheckBreak();
+                    ClearOneTerm(c, clauses, NoAttr, next, final);
+                }
+                if (next.masks.Size() == 0) break;
+                current.masks.Swap(next.masks);
+            }
+        }
+        result = SackOf(final.masks.Items(), step);
+    });
+}
+
+void TBoole31::ClearRedundantStep(TIntSack* current, TIntSack* next, TIntSack* final) {
+    const std::vector<uint32_t> clauses = MaskVector(matrix.get());
+    for (int i = 0; i < current->GetNoElem(); ++i) {
+        CheckBreak();
+        ClearOneTerm(static_cast<uint32_t>((*current)[i]), clauses, NoAttr, *next, *final);
+    }
+}

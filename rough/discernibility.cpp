@@ -1,0 +1,299 @@
+#include "rough/discernibility.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+
+#include "core/report.h"
+#include "core/table.h"
+
+namespace discern {
+
+namespace {
+
+constexpr int kMissing = TTable::MissingValue;
+
+template <class Word>
+void DifferingBits(const ConditionColumns& cols, int first, int last, int object, int count,
+                   int missing, Word* out) {
+    std::fill(out, out + count, Word{0});
+    for (int a = first; a < last; ++a) {
+        const int* column = cols.Column(a);
+        const int v = column[object];
+        const int shift = a - first;
+        if (missing == 1) {
+            if (v == kMissing) continue;
+            for (int j = 0; j < count; ++j) {
+                out[j] |= static_cast<Word>((column[j] != v) & (column[j] != kMissing)) << shift;
+            }
+        } else {
+            for (int j = 0; j < count; ++j) out[j] |= static_cast<Word>(column[j] != v) << shift;
+        }
+    }
+}
+
+bool Differ(int x, int y, int missing) {
+    return x != y && (missing != 1 || (x != kMissing && y != kMissing));
+}
+
+// Multiplicative hashing into a table of 2^log slots.
+inline size_t Spread(uint64_t h, int log) {
+    h *= 0x9E3779B97F4A7C15ULL;
+    return static_cast<size_t>(h >> (64 - log));
+}
+
+int LogOf(size_t powerOfTwo) { return std::countr_zero(powerOfTwo); }
+
+}  // namespace
+
+int ConditionCount(const TTable& table, int relative) {
+    return relative != 0 ? table.GetNoAttr() - 1 : table.GetNoAttr();
+}
+
+void CheckObject(const TTable& table, int object) {
+    if (object < 0 || object >= table.GetNoObj()) table.GetTable(object, 0);
+}
+
+ConditionColumns::ConditionColumns(const TTable& table, int k) : objects(table.GetNoObj()) {
+    values.resize(static_cast<size_t>(std::max(k, 0)) * static_cast<size_t>(objects));
+    for (int o = 0; o < objects; ++o) {
+        const int* row = table.Row(o);
+        for (int a = 0; a < k; ++a) values[static_cast<size_t>(a) * objects + o] = row[a];
+    }
+}
+
+void DifferingBits32(const ConditionColumns& cols, int first, int last, int object, int count,
+                     int missing, uint32_t* out) {
+    DifferingBits(cols, first, last, object, count, missing, out);
+}
+
+void DifferingBits64(const ConditionColumns& cols, int first, int last, int object, int count,
+                     int missing, uint64_t* out) {
+    DifferingBits(cols, first, last, object, count, missing, out);
+}
+
+uint32_t PairMask(const TTable& table, int i, int j, int k, int missing) {
+    const int* x = table.Row(i);
+    const int* y = table.Row(j);
+    uint32_t mask = 0;
+    for (int a = 0; a < k; ++a) {
+        if (Differ(x[a], y[a], missing)) mask |= uint32_t{1} << a;
+    }
+    return mask;
+}
+
+bool PairWords(const TTable& table, int i, int j, int k, int missing, int words, uint64_t* out) {
+    const int* x = table.Row(i);
+    const int* y = table.Row(j);
+    std::fill(out, out + words, uint64_t{0});
+    bool any = false;
+    for (int a = 0; a < k; ++a) {
+        if (Differ(x[a], y[a], missing)) {
+            out[a / 64] |= uint64_t{1} << (a % 64);
+            any = true;
+        }
+    }
+    return any;
+}
+
+std::vector<int> Decisions(const TTable& table) {
+    std::vector<int> d(static_cast<size_t>(table.GetNoObj()));
+    for (int o = 0; o < table.GetNoObj(); ++o) {
+        d[static_cast<size_t>(o)] = table.GetTable(o, table.GetNoAttr() - 1);
+    }
+    return d;
+}
+
+// ---- UniqueMasks
+
+UniqueMasks::UniqueMasks() : slots(16, -1) {}
+
+void UniqueMasks::Clear() {
+    items.clear();
+    std::fill(slots.begin(), slots.end(), -1);
+}
+
+void UniqueMasks::Swap(UniqueMasks& other) {
+    items.swap(other.items);
+    slots.swap(other.slots);
+}
+
+bool UniqueMasks::Add(uint32_t mask) {
+    const int log = LogOf(slots.size());
+    const size_t wrap = slots.size() - 1;
+    for (size_t s = Spread(mask, log);; s = (s + 1) & wrap) {
+        const int32_t at = slots[s];
+        if (at < 0) {
+            if ((items.size() + 1) * 2 > slots.size()) {
+                items.push_back(mask);
+                Grow();
+            } else {
+                slots[s] = static_cast<int32_t>(items.size());
+                items.push_back(mask);
+            }
+            return true;
+        }
+        if (items[static_cast<size_t>(at)] == mask) return false;
+    }
+}
+
+// Doubles the index and places every item again (the last one included).
+void UniqueMasks::Grow() {
+    slots.assign(slots.size() * 2, -1);
+    const int log = LogOf(slots.size());
+    const size_t wrap = slots.size() - 1;
+    for (size_t i = 0; i < items.size(); ++i) {
+        size_t s = Spread(items[i], log);
+        while (slots[s] >= 0) s = (s + 1) & wrap;
+        slots[s] = static_cast<int32_t>(i);
+    }
+}
+
+// ---- UniqueWordSets
+
+UniqueWordSets::UniqueWordSets(int words) : words(words), slots(16, -1) {}
+
+void UniqueWordSets::Clear() {
+    count = 0;
+    data.clear();
+    std::fill(slots.begin(), slots.end(), -1);
+}
+
+void UniqueWordSets::Swap(UniqueWordSets& other) {
+    std::swap(words, other.words);
+    std::swap(count, other.count);
+    data.swap(other.data);
+    slots.swap(other.slots);
+}
+
+size_t UniqueWordSets::Hash(const uint64_t* set) const {
+    uint64_t h = 0;
+    for (int w = 0; w < words; ++w) h = (h ^ set[w]) * 0xC2B2AE3D27D4EB4FULL + (h >> 29);
+    return Spread(h, LogOf(slots.size()));
+}
+
+bool UniqueWordSets::Add(const uint64_t* set) {
+    const size_t wrap = slots.size() - 1;
+    for (size_t s = Hash(set);; s = (s + 1) & wrap) {
+        const int32_t at = slots[s];
+        if (at < 0) {
+            data.insert(data.end(), set, set + words);
+            ++count;
+            if (static_cast<size_t>(count) * 2 > slots.size()) {
+                Grow();
+            } else {
+                slots[s] = count - 1;
+            }
+            return true;
+        }
+        if (std::equal(set, set + words, At(at))) return false;
+    }
+}
+
+void UniqueWordSets::Grow() {
+    slots.assign(slots.size() * 2, -1);
+    const size_t wrap = slots.size() - 1;
+    for (int i = 0; i < count; ++i) {
+        size_t s = Hash(At(i));
+        while (slots[s] >= 0) s = (s + 1) & wrap;
+        slots[s] = i;
+    }
+}
+
+// ---- MaskAbsorber
+
+namespace {
+
+// The bitmap costs 2^bits bits and, at worst, bits steps per mask it covers; it pays when
+// the pairs are about as many as the masks there can be.
+constexpr int kMaxBitmapBits = 26;
+
+}  // namespace
+
+MaskAbsorber::MaskAbsorber(int bits, long long expected) : bits(bits) {
+    if (bits <= kMaxBitmapBits && (1LL << std::max(bits, 0)) <= 4 * expected) {
+        covered.assign(static_cast<size_t>((1LL << std::max(bits, 0)) / 64 + 1), 0);
+    } else {
+        const long long want = std::clamp(expected, 64LL, 1LL << 16);
+        recent.assign(std::bit_ceil(static_cast<unsigned long long>(want)), 0);
+    }
+}
+
+void MaskAbsorber::Offer(uint32_t mask) {
+    if (!covered.empty()) {
+        if ((covered[mask >> 6] >> (mask & 63)) & 1) return;
+        Record(mask);
+        MarkSupersets(mask);
+        return;
+    }
+    uint32_t& seen = recent[Spread(mask, LogOf(recent.size()))];
+    if (seen == mask) return;
+    seen = mask;
+    if (IncludesStored(mask)) return;
+    Record(mask);
+}
+
+bool MaskAbsorber::IncludesStored(uint32_t mask) const {
+    for (const Value& v : values) {
+        if ((v.mask & mask) == v.mask) return true;
+    }
+    return false;
+}
+
+// No stored value is a subset of the mask: it takes the place of its stored supersets, or
+// a new slot.
+void MaskAbsorber::Record(uint32_t mask) {
+    int first = INT_MAX;
+    size_t kept = 0;
+    for (const Value& v : values) {
+        if ((v.mask & mask) == mask) {
+            first = std::min(first, v.slot);
+        } else {
+            values[kept++] = v;
+        }
+    }
+    values.resize(kept);
+    values.push_back({mask, first == INT_MAX ? nextSlot++ : first});
+}
+
+// The covered set is closed upwards, so a superset found covered has all its own supersets
+// covered too and is not entered. Each superset is reached once: bits are added in
+// ascending order.
+void MaskAbsorber::MarkSupersets(uint32_t mask) {
+    auto isCovered = [&](uint32_t m) { return (covered[m >> 6] >> (m & 63)) & 1; };
+    std::vector<std::pair<uint32_t, int>> pending{{mask, 0}};
+    while (!pending.empty()) {
+        auto [m, from] = pending.back();
+        pending.pop_back();
+        if (isCovered(m)) continue;
+        covered[m >> 6] |= uint64_t{1} << (m & 63);
+        for (int b = from; b < bits; ++b) {
+            const uint32_t up = m | (uint32_t{1} << b);
+            if (up != m && !isCovered(up)) pending.emplace_back(up, b + 1);
+        }
+    }
+}
+
+std::vector<uint32_t> MaskAbsorber::Result() const {
+    std::vector<Value> bySlot = values;
+    std::sort(bySlot.begin(), bySlot.end(), [](const Value& a, const Value& b) { return a.slot < b.slot; });
+    std::vector<uint32_t> out;
+    out.reserve(bySlot.size());
+    for (const Value& v : bySlot) out.push_back(v.mask);
+    return out;
+}
+
+// ---- PairPercentLog
+
+// The first count at which the percentage exceeds the last value logged is where the next
+// line falls; several values may be passed over when there are fewer than 100 pairs.
+void PairPercentLog::Reach(long long done) {
+    while (last < 100) {
+        const long long at = ((last + 1) * pairs + 99) / 100;
+        if (at > done) return;
+        last = at * 100 / pairs;
+        LogFormat("%i%%", static_cast<int>(last));
+    }
+}
+
+}  // namespace discern

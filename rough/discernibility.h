@@ -1,0 +1,140 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class TTable;
+
+// The working parts of the two Boolean reasoners: clauses of object pairs as bit sets, lists
+// that keep the first occurrence of each set in arrival order, and the absorbing work sack
+// of the mask reasoner. None of them changes what the reasoners produce or its order; they
+// only make the pair loops and the de-duplications linear.
+
+namespace discern {
+
+// Bits of an attribute set: 32-bit masks for the mask reasoner, 64-bit words for the sack
+// reasoner (attribute a is bit a % 64 of word a / 64).
+inline int WordsFor(int bits) { return bits <= 0 ? 1 : (bits + 63) / 64; }
+
+// k: the condition attributes are the columns 0 .. k - 1.
+int ConditionCount(const TTable& table, int relative);
+
+// An object outside the table is reported as the table's checked accessor reports it.
+void CheckObject(const TTable& table, int object);
+
+// The condition columns 0 .. k - 1 of a table stored column by column, so that one object
+// is compared with a run of others attribute by attribute.
+class ConditionColumns {
+public:
+    ConditionColumns(const TTable& table, int k);
+    const int* Column(int a) const { return values.data() + static_cast<size_t>(a) * objects; }
+
+private:
+    int objects;
+    std::vector<int> values;
+};
+
+// out[j] for j < count: the attributes first .. last - 1 (as bits from bit 0) in which object
+// `object` differs from object j. missing = 1: a missing value on either side never differs.
+void DifferingBits32(const ConditionColumns& cols, int first, int last, int object, int count,
+                     int missing, uint32_t* out);
+void DifferingBits64(const ConditionColumns& cols, int first, int last, int object, int count,
+                     int missing, uint64_t* out);
+
+// The clause of one pair straight from the rows (the per-object matrices, whose rows are few).
+uint32_t PairMask(const TTable& table, int i, int j, int k, int missing);
+// Writes `words` words; true when the clause is not empty.
+bool PairWords(const TTable& table, int i, int j, int k, int missing, int words, uint64_t* out);
+
+// The decisions of a relative calculation, read through the checked accessor as the pair
+// loops would read them.
+std::vector<int> Decisions(const TTable& table);
+
+// A list of masks without repeats, in the order of first arrival (what repeated
+// TIntSack::AddUnique calls build), with a hash index beside it.
+class UniqueMasks {
+public:
+    UniqueMasks();
+    void Clear();
+    // False when the mask is in the list already.
+    bool Add(uint32_t mask);
+    int Size() const { return static_cast<int>(items.size()); }
+    uint32_t operator[](int i) const { return items[static_cast<size_t>(i)]; }
+    const std::vector<uint32_t>& Items() const { return items; }
+    void Swap(UniqueMasks& other);
+
+private:
+    void Grow();
+    std::vector<uint32_t> items;
+    std::vector<int32_t> slots;  // index into items, -1 = free
+};
+
+// Bit sets of a fixed number of words without repeats, in the order of first arrival.
+class UniqueWordSets {
+public:
+    explicit UniqueWordSets(int words);
+    void Clear();
+    bool Add(const uint64_t* set);
+    int Size() const { return count; }
+    int Words() const { return words; }
+    const uint64_t* At(int i) const { return data.data() + static_cast<size_t>(i) * words; }
+    void Swap(UniqueWordSets& other);
+
+private:
+    void Grow();
+    size_t Hash(const uint64_t* set) const;
+    int words;
+    int count = 0;
+    std::vector<uint64_t> data;
+    std::vector<int32_t> slots;
+};
+
+// What TIntSack::AddAbsorb applied to every offered mask in turn, followed by AddUnique of
+// the whole work sack into an empty one, leaves: the minimal offered masks, each placed at
+// the first work-sack slot that ends up holding it.
+//
+// A mask that includes a mask offered earlier changes nothing (the work sack always holds a
+// subset of every mask offered so far). Any other mask replaces every stored superset, and
+// the first slot of the new value is the first slot of those supersets; with none, it is
+// appended. So the work sack is kept as its distinct values with their first slots. When
+// the masks are dense in the attribute space, the set of masks that include an offered one
+// is kept as a bitmap, and the test of an arriving mask is one bit.
+class MaskAbsorber {
+public:
+    // bits: the attribute count k; expected: how many masks will be offered at most.
+    MaskAbsorber(int bits, long long expected);
+    void Offer(uint32_t mask);
+    // The result masks in the order of their first work-sack slot.
+    std::vector<uint32_t> Result() const;
+
+private:
+    struct Value {
+        uint32_t mask;
+        int slot;
+    };
+    bool IncludesStored(uint32_t mask) const;
+    void Record(uint32_t mask);
+    void MarkSupersets(uint32_t mask);
+
+    int bits;
+    int nextSlot = 0;
+    std::vector<Value> values;
+    std::vector<uint64_t> covered;  // bitmap of masks including a stored one; empty = unused
+    std::vector<uint32_t> recent;   // masks seen lately, by hash: a repeat is answered at once
+};
+
+// The sack reasoner's pair count in the LOG: after each pair, the percentage of pairs done,
+// when it has grown.
+class PairPercentLog {
+public:
+    explicit PairPercentLog(long long pairs) : pairs(pairs) {}
+    // Logs what the pairs counted up to `done` have reached.
+    void Reach(long long done);
+
+private:
+    long long pairs;
+    long long last = 0;
+};
+
+}  // namespace discern
