@@ -1,6 +1,7 @@
 #include "rough/rul_memory.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "core/report.h"
 #include "core/table.h"
 #include "rough/alloc_guard.h"
+#include "rough/boole.h"
+#include "rough/general_dec.h"
 
 using tree_walk::DeleteTree;
 using tree_walk::VisitPreOrder;
@@ -20,6 +23,27 @@ namespace {
     WriteStdoutLine(std::string("BLAD KRYTYCZNY: TRulMemory::") + operation);
     WriteStdout("Wstawiam regule bez deskryptorow!");
     EndProcess(0);
+}
+
+// Bit k of a mask reduct stands for attribute k. An attribute whose value the object misses
+// makes no rule: the block is dropped (null).
+std::unique_ptr<TBlock> BlockOfMask(const TTable& t, int object, int mask, int conditions) {
+    auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
+    for (int k = 0; k < conditions; ++k) {
+        if ((mask & (1 << k)) == 0) continue;
+        const int v = t.GetTable(object, k);
+        if (v == TTable::MissingValue) return nullptr;
+        OrOutOfMemory([&] { block->AddDescriptor(k, v); });
+    }
+    return block;
+}
+
+// A sack reduct lists its attributes; the object's values go in as they are, a missing one
+// included.
+std::unique_ptr<TBlock> BlockOfSack(const TTable& t, int object, const TIntSack& reduct) {
+    auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
+    for (int a : reduct) OrOutOfMemory([&] { block->AddDescriptor(a, t.GetTable(object, a)); });
+    return block;
 }
 
 int CompareInts(int x, int y) {
@@ -204,6 +228,59 @@ void TRulMemory::AddRed(std::unique_ptr<TIntSack> reduct, int /*local*/, int obj
     for (int a : *reduct) OrOutOfMemory([&] { block->AddDescriptor(a, table->GetTable(object, a)); });
     reduct.reset();
     InsertRuleOf(std::move(block), *table, object);
+}
+
+// The local reducts of each object are computed with the generalized-decision classes in the
+// decision column, which is back to the objects' decisions before any rule is built: the
+// rules carry the decisions. Each rule leaves as soon as it is made.
+template <class Reasoner>
+bool TRulMemory::AllRulesOfObjects(TTable& t, TGeneralDec& genDec, int option) {
+    constexpr bool masks = std::is_same_v<Reasoner, TBoole31>;
+    const int conditions = t.GetNoAttr() - 1;
+    const int noObj = t.GetNoObj();
+    auto reasoner = OrOutOfMemory([] { return std::make_unique<Reasoner>(); });
+    int shown = 0;
+    for (int i = 0; i < noObj; ++i) {
+        if (!masks && !CheckBreak()) return false;
+        {
+            ModifiedDecisionScope classes(genDec, &t);
+            reasoner->CalcAllLocalReducts(&t, i, 1, option);
+            classes.Restore();
+        }
+        if constexpr (masks) {
+            const TIntSack* reducts = reasoner->GetReducts();
+            for (int r = 0; reducts != nullptr && r < reducts->GetNoElem(); ++r) {
+                auto block = BlockOfMask(t, i, (*reducts)[r], conditions);
+                if (block != nullptr) InsertRuleOf(std::move(block), t, i);
+            }
+            if (!CheckBreak()) return false;
+        } else {
+            const TIntSackSet* reducts = reasoner->GetReducts();
+            for (int r = 0; reducts != nullptr && r < reducts->GetNoElem(); ++r) {
+                InsertRuleOf(BlockOfSack(t, i, *reducts->GetElem(r)), t, i);
+            }
+        }
+        const int percent = static_cast<int>((static_cast<long long>(i) + 1) * 100 / noObj);
+        if (percent > shown) {
+            ShowProgress(percent);
+            shown = percent;
+        }
+    }
+    return true;
+}
+
+void TRulMemory::CalculateAllRules(TTable* t, int option) {
+    DecisionAttr = t->GetNoAttr() - 1;
+    const int conditions = t->GetNoAttr() - 1;
+    auto genDec = OrOutOfMemory([] { return std::make_unique<TGeneralDec>(); });
+    genDec->CalcGenDec(t);
+    genDec->CreateGenDec(t);
+    LogMessage("Calculating all decision rules");
+    ShowProgress(0);
+    // A 32-bit mask holds 31 attributes beside its sign bit.
+    const bool finished = conditions < 32 ? AllRulesOfObjects<TBoole31>(*t, *genDec, option)
+                                          : AllRulesOfObjects<TBoole>(*t, *genDec, option);
+    if (finished) ShowProgress(100);
 }
 
 void TRulMemory::CalcRulesInfo(TTable* t, int mode) {

@@ -8,6 +8,7 @@
 #include "rough/dec_mem.h"
 #include "rough/rule_comp.h"
 
+class TGeneralDec;
 class TRed;
 class TTable;
 
@@ -112,6 +113,9 @@ public:
 private:
     // A rule of `object` over a block; its decision is the object's last column.
     void InsertRuleOf(std::unique_ptr<TBlock> block, const TTable& t, int object);
+    // The rules of every object with one reasoner; false when the poll said stop.
+    template <class Reasoner>
+    bool AllRulesOfObjects(TTable& t, TGeneralDec& genDec, int option);
 
     int DecisionAttr = NotSet;
     int NoRules = 0;
