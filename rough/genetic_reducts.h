@@ -38,12 +38,13 @@ public:
     int Calculate(TTable* table, TDecMemory* receiver, int maxReducts, int speedLevel, int relative,
                   int local, int object);
 
+    // Generations and population size of a speed level, the level raised (with a LOG
+    // warning per level) until maxReducts <= generations x population size / 3.
+    void SetSpeed(int level, int maxReducts);
     long long GetNoGenerations() const { return generations; }
     int GetPopulationSize() const { return populationSize; }
 
 private:
-    void SetSpeed(int level, int maxReducts);
-
     // Generations can exceed int at high levels; the level arithmetic is done in 64 bits.
     long long generations = 10;
     int populationSize = 10;
