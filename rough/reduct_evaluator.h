@@ -39,6 +39,7 @@ public:
     bool HasIds() const { return !ids.empty(); }
     // o must be an object of the table, and the tree built in mode 0 or 1.
     int GetId(int o) const { return ids[static_cast<size_t>(o)]; }
+    const std::vector<int>& GetIds() const { return ids; }
     const Subset& GetD() const { return d; }
     void SetD(const Subset& subset) { d = subset; }
     const Subset& GetK() const { return k; }
