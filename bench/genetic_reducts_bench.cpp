@@ -2,7 +2,6 @@
 // soybean.tab, and relative global reducts of a generated 20,000 x 30 table, unsorted and
 // with its rows sorted (on which a search tree of row projections turns into a list). Then
 // the global discernibility test alone on the sorted table, against the tree walk.
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "rough/red_memory.h"
 #include "rough/reduct_evaluator.h"
 #include "tests/rough/projection_walk.h"
+#include "tests/rough/reduct_builders.h"
 
 namespace {
 
@@ -39,14 +39,6 @@ void Generate(TTable& t, int objects, int attributes) {
         for (int a = 0; a + 1 < attributes; ++a) t.SetTable(o, a, Rand() % 4);
         t.SetTable(o, attributes - 1, (t.Value(o, 0) + t.Value(o, 1) * t.Value(o, 2)) % 3);
     }
-}
-
-void SortRows(TTable& t) {
-    std::vector<std::vector<int>> rows;
-    for (int o = 0; o < t.GetNoObj(); ++o) rows.emplace_back(t.Row(o), t.Row(o) + t.GetNoAttr());
-    std::sort(rows.begin(), rows.end());
-    for (int o = 0; o < t.GetNoObj(); ++o)
-        for (int a = 0; a < t.GetNoAttr(); ++a) t.SetTable(o, a, rows[static_cast<size_t>(o)][static_cast<size_t>(a)]);
 }
 
 void CompareTests(TTable& t, int rounds) {

@@ -34,15 +34,6 @@ std::vector<int> Iota(int n) {
     return v;
 }
 
-// Rows in ascending lexicographic order: the input on which search trees turn into lists.
-void SortRows(TTable& t) {
-    std::vector<std::vector<int>> rows;
-    for (int o = 0; o < t.GetNoObj(); ++o) rows.emplace_back(t.Row(o), t.Row(o) + t.GetNoAttr());
-    std::sort(rows.begin(), rows.end());
-    for (int o = 0; o < t.GetNoObj(); ++o)
-        for (int a = 0; a < t.GetNoAttr(); ++a) t.SetTable(o, a, rows[static_cast<size_t>(o)][static_cast<size_t>(a)]);
-}
-
 // ---------------------------------------------------------------------------- CompareRows
 
 TEST(CompareRows, ComparesSignedValuesOnTheSubsetsAttributesInAscendingOrder) {
