@@ -134,7 +134,8 @@ public:
 };
 
 // Dependencies among condition attributes (those of the given subset, or all): a subset
-// passes when objects equal on it are equal on the remaining condition attributes too.
+// passes when objects equal on it are equal on the remaining condition attributes too (for
+// one object: when every object equal to it on the subset is). No class ids are computed.
 class DependencyReductEvaluator : public ReductEvaluator {
 public:
     explicit DependencyReductEvaluator(const TTable* table);
