@@ -11,6 +11,7 @@
 #include "rough/alloc_guard.h"
 #include "rough/boole.h"
 #include "rough/general_dec.h"
+#include "rough/genetic_reducts.h"
 
 using tree_walk::DeleteTree;
 using tree_walk::VisitPreOrder;
@@ -281,6 +282,13 @@ void TRulMemory::CalculateAllRules(TTable* t, int option) {
     const bool finished = conditions < 32 ? AllRulesOfObjects<TBoole31>(*t, *genDec, option)
                                           : AllRulesOfObjects<TBoole>(*t, *genDec, option);
     if (finished) ShowProgress(100);
+}
+
+void TRulMemory::CalculateGeneticRules(TTable* t) {
+    table = t;
+    DecisionAttr = t->GetNoAttr() - 1;
+    auto search = OrOutOfMemory([] { return std::make_unique<TGenRed>(); });
+    search->Calculate(t, this, ReductLimit, SpeedLevel, 1, 1, -1);
 }
 
 void TRulMemory::CalcRulesInfo(TTable* t, int mode) {
