@@ -1,6 +1,8 @@
-#include "core/error.h"
+#include "core/table.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
+#include "driver/rule_command.h"
+#include "rough/rul_memory.h"
 
 void DoCalculateAllRules(const TStringSack& config) {
     CommandParams p(config);
@@ -8,6 +10,6 @@ void DoCalculateAllRules(const TStringSack& config) {
     const int notDiscernNull = p.Int(2);
     const std::string rulesFile = p.Text(3);
     const std::string logFile = p.Text(4);
-    (void)notDiscernNull;
-    throw CalcErrorText(11, "CALCULATE_ALL_RULES");
+    RunRuleCommand("Generating all rules for table: ", table, rulesFile, logFile,
+                   [&](TTable& t, TRulMemory& memory) { memory.CalculateAllRules(&t, notDiscernNull); });
 }

@@ -1,6 +1,9 @@
-#include "core/error.h"
+#include <memory>
+
+#include "core/table.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
+#include "rough/red_memory.h"
 
 void DoCalculateGeneticReducts(const TStringSack& config) {
     CommandParams p(config);
@@ -11,6 +14,14 @@ void DoCalculateGeneticReducts(const TStringSack& config) {
     const int speed = p.Int(5);
     const std::string reductFile = p.Text(6);
     const std::string logFile = p.Text(7);
-    (void)local, (void)relative, (void)number, (void)speed;
-    throw CalcErrorText(11, "CALCULATE_GENETIC_REDUCTS");
+    const std::string saved = "Reduct set will be saved to: " + reductFile;
+    RunCommand(kReductCommand,
+               {"Calculating genetic reducts: " + table + " (" + std::to_string(relative) + ")", saved},
+               logFile, {"Calculating genetic reducts: " + table, saved}, [&] {
+                   auto loaded = std::make_unique<TTable>();
+                   auto memory = std::make_unique<TRedMemory>();
+                   loaded->Load(table.c_str());
+                   memory->CalculateGeneticReducts(loaded.get(), local, relative, number, speed);
+                   memory->SaveReductsCompact(reductFile.c_str());
+               });
 }

@@ -1,6 +1,8 @@
-#include "core/error.h"
+#include "core/table.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
+#include "driver/rule_command.h"
+#include "rough/rul_memory.h"
 
 void DoCalculateGeneticRules(const TStringSack& config) {
     CommandParams p(config);
@@ -9,6 +11,10 @@ void DoCalculateGeneticRules(const TStringSack& config) {
     const int speed = p.Int(3);
     const std::string rulesFile = p.Text(4);
     const std::string logFile = p.Text(5);
-    (void)reductLimit, (void)speed;
-    throw CalcErrorText(11, "CALCULATE_GENETIC_RULES");
+    RunRuleCommand("Generating genetic rules for table: ", table, rulesFile, logFile,
+                   [&](TTable& t, TRulMemory& memory) {
+                       memory.SetReductLimit(reductLimit);
+                       memory.SetSpeedLevel(speed);
+                       memory.CalculateGeneticRules(&t);
+                   });
 }

@@ -119,6 +119,9 @@ public:
     // the new one is deleted.
     void Insert(std::unique_ptr<TRed> reduct);
 
+    // Reducts found by the genetic search (defined with it), added to the memory.
+    void CalculateGeneticReducts(TTable* table, int local, int relative, int limit, int speed);
+
     void SaveReductsCompact(const char* file) const;
     void SaveReducts(const char* file) const;
     void LoadReducts(const char* file);

@@ -8,8 +8,10 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "core/table.h"
+#include "rough/rule_comp.h"
 #include "tests/rough/table_builders.h"
 #include "tests/support/test_files.h"
 
@@ -18,6 +20,16 @@ inline std::unique_ptr<TTable> MakeTable(std::initializer_list<std::initializer_
     auto table = std::make_unique<TTable>();
     FillTable(*table, rows);
     return table;
+}
+
+// A rule of the descriptors (attribute, value) in this order.
+inline std::unique_ptr<TRuleComp> RuleOf(std::initializer_list<std::pair<int, int>> descriptors, int decision,
+                                         int object = 0) {
+    auto block = std::make_unique<TBlock>();
+    for (auto [a, v] : descriptors) block->AddDescriptor(a, v);
+    auto rule = std::make_unique<TRuleComp>(std::move(block), object);
+    rule->SetDecision(decision);
+    return rule;
 }
 
 // Runs body in a child process with standard output sent to a file, expects the child to

@@ -18,15 +18,6 @@
 
 namespace {
 
-std::unique_ptr<TRuleComp> RuleOf(std::initializer_list<std::pair<int, int>> descriptors, int decision,
-                                  int object = 0) {
-    auto block = std::make_unique<TBlock>();
-    for (auto [a, v] : descriptors) block->AddDescriptor(a, v);
-    auto rule = std::make_unique<TRuleComp>(std::move(block), object);
-    rule->SetDecision(decision);
-    return rule;
-}
-
 std::vector<int> Keys(const TIntTree* tree) {
     TIntSack keys;
     if (tree != nullptr) tree->AddKeysTo(keys);  // pre-order: ascending for these trees
