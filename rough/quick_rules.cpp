@@ -9,6 +9,7 @@
 #include "core/table.h"
 #include "rough/alloc_guard.h"
 #include "rough/dec_mem.h"
+#include "rough/rul_memory.h"
 
 namespace {
 
@@ -324,4 +325,20 @@ void ReductGenerator::Generate(double fraction) {
         // would never get further).
         if (rulesSent == sentBefore && minCover == minBefore && noAtMin == atMinBefore) return;
     }
+}
+
+// The generator is made outside the guarded part: its own failures (a table whose decisions
+// leave no room for codes, memory) pass on unchanged.
+void TRulMemory::CalculateQuickRules(TTable* t, double fraction) {
+    table = t;
+    DecisionAttr = t->GetNoAttr() - 1;
+    auto generator = OrOutOfMemory([&] { return std::make_unique<ReductGenerator>(t); });
+    ShowProgress(30);
+    try {
+        generator->SetReceiver(this);
+        generator->Generate(fraction);
+    } catch (...) {
+        throw CalcError(1);
+    }
+    ShowProgress(90);
 }

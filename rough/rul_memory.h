@@ -103,6 +103,9 @@ public:
     void CalculateAllRules(TTable* t, int option);
     // Rules of the local reducts that the genetic search finds for every object.
     void CalculateGeneticRules(TTable* t);
+    // Rules of a covering of the objects by local reducts, until at most objects x fraction
+    // of them are left uncovered; any failure of the generation becomes CalcError 1.
+    void CalculateQuickRules(TTable* t, double fraction);
 
     void CalcRulesInfo(TTable* t, int mode);
     void RemapAttributes(const TRed& map);

@@ -14,25 +14,10 @@
 #include "rough/dec_mem.h"
 #include "rough/quick_rules.h"
 #include "tests/rough/rough_test_util.h"
+#include "tests/rough/rule_recorder.h"
 #include "tests/support/rule_checks.h"
 
 namespace {
-
-// Receives the generator's rules in the order they come.
-class RuleRecorder : public TDecMemory {
-public:
-    void AddRed(std::unique_ptr<TIntSack>, int, int) override { ++reducts; }
-    void AddRule(const int* attrList, int object) override {
-        RuleLine r;
-        r.object = object;
-        for (const int* a = attrList; *a >= 0; ++a) r.attrs.push_back(*a);
-        rules.push_back(r);
-    }
-    int GetNoElem() const override { return static_cast<int>(rules.size()); }
-
-    std::vector<RuleLine> rules;
-    int reducts = 0;
-};
 
 // A generator wired to a recorder.
 struct Recorded {
@@ -59,8 +44,8 @@ std::vector<int> Flags(const ReductGenerator& g, int n) {
     return out;
 }
 
-RuleLine Rule(int object, std::vector<int> attrs) {
-    RuleLine r;
+ObjectRule Rule(int object, std::vector<int> attrs) {
+    ObjectRule r;
     r.object = object;
     r.attrs = std::move(attrs);
     return r;
@@ -199,13 +184,13 @@ TEST(ReductGenerator, ShortenSendsTheObjectsThatOnlyTheWholeListDescribes) {
     auto t = CornerTable();
     Recorded r(t.get());
     ReductGenerator& g = r.g;
-    std::vector<RuleLine>& rules = r.rec.rules;
+    std::vector<ObjectRule>& rules = r.rec.rules;
     int best = -1;
     const int list[] = {0, 1, -1};
     // Without a1, a0 = 1 still holds o2 and o3: two uncovered objects, the most.
     EXPECT_EQ(g.Shorten(list, best), 1);
     EXPECT_EQ(best, 2);
-    EXPECT_EQ(rules, (std::vector<RuleLine>{Rule(0, {0, 1})}));
+    EXPECT_EQ(rules, (std::vector<ObjectRule>{Rule(0, {0, 1})}));
     EXPECT_EQ(Covers(g, 4), (std::vector<int>{1, 0, 0, 0}));
 
     // The same subset again, in either order, sends nothing.
@@ -221,7 +206,7 @@ TEST(ReductGenerator, ShortenStopsAtTheFirstConsistentSublist) {
     auto t = MakeTable({{0, 0, 6, 0}, {0, 1, 6, 1}, {1, 0, 5, 1}, {1, 1, 5, 1}});
     Recorded r(t.get());
     ReductGenerator& g = r.g;
-    std::vector<RuleLine>& rules = r.rec.rules;
+    std::vector<ObjectRule>& rules = r.rec.rules;
     int best = -1;
     const int list[] = {0, 2, 1, -1};
     EXPECT_EQ(g.Shorten(list, best), 2);
@@ -240,11 +225,11 @@ TEST(ReductGenerator, CandidatesOfASkippedListAreNotSentUnderTheNextOne) {
     auto t = SplitCornerTable();
     Recorded r(t.get());
     ReductGenerator& g = r.g;
-    std::vector<RuleLine>& rules = r.rec.rules;
+    std::vector<ObjectRule>& rules = r.rec.rules;
     int best = 0;
     const int all[] = {0, 1, 2, -1};
     g.Shorten(all, best);
-    EXPECT_EQ(rules, (std::vector<RuleLine>{Rule(0, {0, 1, 2})}));
+    EXPECT_EQ(rules, (std::vector<ObjectRule>{Rule(0, {0, 1, 2})}));
     g.Shorten(all, best);  // already sent: o0 is a candidate again but nothing is sent
     // On {0, 1}, o0 shares its class with o4 of another decision; no single removal is
     // consistent, so the list reaches its sending step without any candidate of its own.
@@ -259,7 +244,7 @@ TEST(ReductGenerator, SingleAttributePassGivesOneRulePerConsistentValueAndRunsOn
     auto t = MakeTable({{2, 0, 1}, {0, 1, 0}, {1, 0, 0}, {2, 1, 1}, {0, 0, 0}, {1, 1, 0}, {2, 0, 1}});
     Recorded r(t.get());
     ReductGenerator& g = r.g;
-    std::vector<RuleLine>& rules = r.rec.rules;
+    std::vector<ObjectRule>& rules = r.rec.rules;
     SeedRand(11);
     g.Generate(0.0);
     ASSERT_EQ(rules.size(), 3u);
@@ -278,7 +263,7 @@ TEST(ReductGenerator, TheLastObjectOfEachClassInTheViewOrderSendsItsRule) {
     auto t = MakeTable({{1, 0}, {0, 1}, {1, 0}, {0, 1}, {2, 1}, {1, 0}, {0, 1}});
     Recorded r(t.get());
     ReductGenerator& g = r.g;
-    std::vector<RuleLine>& rules = r.rec.rules;
+    std::vector<ObjectRule>& rules = r.rec.rules;
     g.SingleAttributePass();
     ASSERT_EQ(rules.size(), 3u);
     // One condition attribute: the view stays sorted by it.
@@ -294,7 +279,7 @@ TEST(ReductGenerator, GenerateCoversTheLastObjectWithTheShuffledPair) {
         SCOPED_TRACE(seed);
         Recorded r(t.get());
         ReductGenerator& g = r.g;
-        std::vector<RuleLine>& rules = r.rec.rules;
+        std::vector<ObjectRule>& rules = r.rec.rules;
         SeedRand(seed);
         g.Generate(0.0);
         // Neither attribute decides every object alone, so five trials ran (two draws each)
@@ -369,7 +354,7 @@ TEST(ReductGenerator, TheFractionBoundsTheObjectsLeftUncovered) {
 
         Recorded r(t.get());
         ReductGenerator& g = r.g;
-        std::vector<RuleLine>& rules = r.rec.rules;
+        std::vector<ObjectRule>& rules = r.rec.rules;
         SeedRand(3);
         g.Generate(fraction);
         int uncovered = 0;
@@ -392,7 +377,7 @@ TEST(ReductGenerator, TablesWithoutRealChoicesEnd) {
     for (double fraction : {0.0, 0.25, 1.0}) {
         Recorded r(one.get());
         ReductGenerator& g = r.g;
-        std::vector<RuleLine>& rules = r.rec.rules;
+        std::vector<ObjectRule>& rules = r.rec.rules;
         g.Generate(fraction);
         ASSERT_EQ(rules.size(), 3u);
         EXPECT_EQ(rules[2], Rule(3, {0}));
@@ -403,7 +388,7 @@ TEST(ReductGenerator, TablesWithoutRealChoicesEnd) {
     for (double fraction : {0.0, 1.0}) {
         Recorded r(bare.get());
         ReductGenerator& g = r.g;
-        std::vector<RuleLine>& rules = r.rec.rules;
+        std::vector<ObjectRule>& rules = r.rec.rules;
         g.Generate(fraction);
         EXPECT_TRUE(rules.empty());
     }
@@ -448,9 +433,9 @@ TEST(ReductGeneratorDeathTest, ARuleWithoutObjectEndsTheProcess) {
 // ---- Properties of a full covering
 
 // Multi-attribute lists all follow the one order drawn for the passes.
-bool ShareOneOrder(const std::vector<RuleLine>& rules) {
+bool ShareOneOrder(const std::vector<ObjectRule>& rules) {
     std::set<std::pair<int, int>> before;
-    for (const RuleLine& r : rules) {
+    for (const ObjectRule& r : rules) {
         for (size_t i = 0; i < r.attrs.size(); ++i) {
             for (size_t j = i + 1; j < r.attrs.size(); ++j) before.emplace(r.attrs[i], r.attrs[j]);
         }
@@ -464,12 +449,12 @@ bool ShareOneOrder(const std::vector<RuleLine>& rules) {
 void ExpectFullCovering(const TTable& t, unsigned seed, bool* sawUnsorted = nullptr) {
     Recorded r(const_cast<TTable*>(&t));
     ReductGenerator& g = r.g;
-    std::vector<RuleLine>& rules = r.rec.rules;
+    std::vector<ObjectRule>& rules = r.rec.rules;
     SeedRand(seed);
     g.Generate(0.0);
     RuleChecker checker(t);
     EXPECT_EQ(checker.FirstUncovered(rules), -1);
-    for (const RuleLine& rule : rules) {
+    for (const ObjectRule& rule : rules) {
         EXPECT_TRUE(checker.IsConsistent(rule)) << "object " << rule.object << " contradicted by "
                                                 << checker.Contradiction(rule.object, rule.attrs);
         EXPECT_TRUE(checker.IsMinimal(rule)) << "object " << rule.object << " needs no "

@@ -13,16 +13,16 @@
 // its generating object and an attribute list, its descriptors being that object's values.
 // Generalized decisions come from the pair-by-pair computation, missing values compared like
 // any other value.
-struct RuleLine {
+struct ObjectRule {
     int object = -1;
     std::vector<int> attrs;
-    bool operator==(const RuleLine&) const = default;
+    bool operator==(const ObjectRule&) const = default;
 };
 
 // The "RULE:" lines of a standard output, in order: "RULE:" L, the object, L - 2 attributes,
 // each number followed by a blank. A line of any other shape gives object -2.
-inline std::vector<RuleLine> ParseRuleLines(const std::string& out) {
-    std::vector<RuleLine> rules;
+inline std::vector<ObjectRule> ParseRuleLines(const std::string& out) {
+    std::vector<ObjectRule> rules;
     size_t at = 0;
     while (at < out.size()) {
         size_t end = out.find('\n', at);
@@ -42,7 +42,7 @@ inline std::vector<RuleLine> ParseRuleLines(const std::string& out) {
             numbers.push_back(std::stoi(line.substr(p, blank - p)));
             p = blank + 1;
         }
-        RuleLine r;
+        ObjectRule r;
         if (!wellFormed || numbers.size() < 2 || numbers[0] != static_cast<int>(numbers.size())) {
             r.object = -2;
         } else {
@@ -78,11 +78,11 @@ public:
         }
         return -1;
     }
-    bool IsConsistent(const RuleLine& r) const { return Contradiction(r.object, r.attrs) < 0; }
+    bool IsConsistent(const ObjectRule& r) const { return Contradiction(r.object, r.attrs) < 0; }
 
     // An attribute of the rule that could be dropped without letting in a contradicting
     // object; -1 when every one is needed.
-    int NeedlessAttribute(const RuleLine& r) const {
+    int NeedlessAttribute(const ObjectRule& r) const {
         for (size_t k = 0; k < r.attrs.size(); ++k) {
             std::vector<int> shorter = r.attrs;
             shorter.erase(shorter.begin() + static_cast<long>(k));
@@ -92,16 +92,16 @@ public:
     }
     // Minimal, except that with a single generalized decision no list is needed at all and
     // a one-attribute rule is as short as a rule gets.
-    bool IsMinimal(const RuleLine& r) const {
+    bool IsMinimal(const ObjectRule& r) const {
         if (r.attrs.size() == 1 && SingleGenDecision()) return true;
         return NeedlessAttribute(r) < 0;
     }
 
     // The first object no rule matches; -1 when all are covered.
-    int FirstUncovered(const std::vector<RuleLine>& rules) const {
+    int FirstUncovered(const std::vector<ObjectRule>& rules) const {
         for (int o = 0; o < table.GetNoObj(); ++o) {
             bool covered = false;
-            for (const RuleLine& r : rules) {
+            for (const ObjectRule& r : rules) {
                 if (Matches(r.object, r.attrs, o)) {
                     covered = true;
                     break;
@@ -134,9 +134,9 @@ public:
     }
 
     // The one-attribute rules that lead the list, as (attribute, value of its object).
-    std::vector<std::pair<int, int>> LeadingDescriptors(const std::vector<RuleLine>& rules) const {
+    std::vector<std::pair<int, int>> LeadingDescriptors(const std::vector<ObjectRule>& rules) const {
         std::vector<std::pair<int, int>> out;
-        for (const RuleLine& r : rules) {
+        for (const ObjectRule& r : rules) {
             if (r.attrs.size() != 1) break;
             out.emplace_back(r.attrs[0], table.Value(r.object, r.attrs[0]));
         }
