@@ -4,53 +4,36 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/table.h"
-#include "tests/e2e/process_runner.h"
+#include "tests/e2e/rule_command_run.h"
 #include "tests/support/rule_checks.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 struct QuickRun {
-    RunResult run;
-    std::string log;
+    RuleCommandRun command;
     std::vector<ObjectRule> rules;
 };
 
-QuickRun RunQuickRules(const std::string& tableFile, const std::string& fraction) {
-    ScratchDir work;
-    const std::string name = std::filesystem::path(tableFile).filename();
-    std::filesystem::copy_file(tableFile, work.File(name));
-    WriteFileBytes(work.File("config"), "CALCULATE_QUICK_RULES\n" + name + "\n" + fraction + "\nrules.txt\nLOG\n");
-    RunOptions options;
-    options.workDir = work.Path();
+QuickRun RunQuickRules(const std::string& name, const std::string& fraction) {
     QuickRun r;
-    r.run = RunProgram(VarnelBinary(), {"config"}, options);
-    if (FileExists(work.File("LOG"))) r.log = ReadFileBytes(work.File("LOG"));
-    r.rules = ParseRuleLines(r.run.out);
-    EXPECT_FALSE(FileExists(work.File("rules.txt")));
+    r.command = RunRuleCommand("CALCULATE_QUICK_RULES\n" + name + "\n" + fraction + "\nrules.txt\nLOG\n", name);
+    r.rules = ParseRuleLines(r.command.run.out);
+    EXPECT_FALSE(r.command.rulesFileExists);
     return r;
 }
-
-std::unique_ptr<TTable> LoadTable(const std::string& file) {
-    auto t = std::make_unique<TTable>();
-    t->Load(file.c_str());
-    return t;
-}
-
-std::string Public(const char* name) { return std::string(VARNEL_TABLES) + "/" + name; }
 
 // Echo lines, PROGRESS:30, the rules, PROGRESS:90, PROCESS_DOWN; the LOG with its titles, the
 // load line and the closing lines.
 void ExpectProtocol(const QuickRun& r, const std::string& name, int objects) {
-    ASSERT_FALSE(r.run.signaled || r.run.timedOut);
-    EXPECT_EQ(r.run.exitCode, 0);
-    const std::vector<std::string> out = TextLines(r.run.out);
+    ASSERT_FALSE(r.command.run.signaled || r.command.run.timedOut);
+    EXPECT_EQ(r.command.run.exitCode, 0);
+    const std::vector<std::string> out = TextLines(r.command.run.out);
     ASSERT_GE(out.size(), 6u);
     EXPECT_EQ(out[0], "Generating quick rules for table: " + name);
     EXPECT_EQ(out[1], "Rules will be saved to: rules.txt");
@@ -60,8 +43,8 @@ void ExpectProtocol(const QuickRun& r, const std::string& name, int objects) {
     EXPECT_EQ(out.back(), "PROCESS_DOWN");
     EXPECT_EQ(out.size(), r.rules.size() + 6);
     for (const ObjectRule& rule : r.rules) EXPECT_GE(rule.object, 0);
-    EXPECT_EQ(r.log, "Generating quick rules for table: " + name + "\nRules will be saved to: rules.txt\n" +
-                         std::to_string(objects) + " objects loaded from \"" + name + "\"\n\nDone.\n");
+    EXPECT_EQ(r.command.log, "Generating quick rules for table: " + name + "\nRules will be saved to: rules.txt\n" +
+                                 std::to_string(objects) + " objects loaded from \"" + name + "\"\n\nDone.\n");
 }
 
 void ExpectConsistentAndMinimal(const RuleChecker& checker, const std::vector<ObjectRule>& rules) {
@@ -75,9 +58,9 @@ void ExpectConsistentAndMinimal(const RuleChecker& checker, const std::vector<Ob
 TEST(QuickRules, TablesWithoutMissingValuesAreCoveredByConsistentMinimalRules) {
     for (const char* name : {"weather.nominal.tab", "contact-lenses.tab", "iris.tab"}) {
         SCOPED_TRACE(name);
-        const auto table = LoadTable(Public(name));
+        const auto table = LoadPublicTable(name);
         const TTable& t = *table;
-        const QuickRun r = RunQuickRules(Public(name), "0");
+        const QuickRun r = RunQuickRules(name, "0");
         ExpectProtocol(r, name, t.GetNoObj());
         const RuleChecker checker(t);
         EXPECT_EQ(checker.FirstUncovered(r.rules), -1);
@@ -93,9 +76,9 @@ TEST(QuickRules, TablesWithoutMissingValuesAreCoveredByConsistentMinimalRules) {
 TEST(QuickRules, TablesWithMissingValuesGiveConsistentMinimalRules) {
     for (const char* name : {"labor.tab", "vote.tab", "soybean.tab"}) {
         SCOPED_TRACE(name);
-        const auto table = LoadTable(Public(name));
+        const auto table = LoadPublicTable(name);
         const TTable& t = *table;
-        const QuickRun r = RunQuickRules(Public(name), "0");
+        const QuickRun r = RunQuickRules(name, "0");
         ExpectProtocol(r, name, t.GetNoObj());
         EXPECT_FALSE(r.rules.empty());
         for (const ObjectRule& rule : r.rules) {
@@ -106,12 +89,12 @@ TEST(QuickRules, TablesWithMissingValuesGiveConsistentMinimalRules) {
 }
 
 TEST(QuickRules, RunsRepeatAndTheFractionBoundsTheUncoveredObjects) {
-    const std::string file = Public("contact-lenses.tab");
-    const auto table = LoadTable(file);
+    const std::string file = "contact-lenses.tab";
+    const auto table = LoadPublicTable(file);
     const TTable& t = *table;
     const RuleChecker checker(t);
     const QuickRun full = RunQuickRules(file, "0");
-    EXPECT_EQ(RunQuickRules(file, "0").run.out, full.run.out);  // nothing seeds the generator
+    EXPECT_EQ(RunQuickRules(file, "0").command.run.out, full.command.run.out);  // nothing seeds the generator
 
     const QuickRun single = RunQuickRules(file, "1");
     ExpectProtocol(single, "contact-lenses.tab", 24);
