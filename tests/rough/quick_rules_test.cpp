@@ -239,6 +239,27 @@ TEST(ReductGenerator, CandidatesOfASkippedListAreNotSentUnderTheNextOne) {
     EXPECT_EQ(Covers(g, 5), (std::vector<int>{1, 0, 0, 0, 0}));
 }
 
+TEST(ReductGenerator, ACachedListSendsAlongTheOrderLeftByTheLastSort) {
+    // {0, 1} decides every object and neither attribute does alone; o0 and o4 share (0, 0)
+    // but lie apart once the view is sorted by a2.
+    auto t = MakeTable({{0, 0, 0, 0}, {0, 1, 0, 1}, {1, 0, 1, 1}, {1, 1, 1, 1}, {0, 0, 2, 0}});
+    Recorded r(t.get());
+    ReductGenerator& g = r.g;
+    int count = 0;
+    const int pair[] = {0, 1, -1};
+    ASSERT_EQ(g.CheckConsistency(pair, count), 1);
+    const int third[] = {2, -1};
+    g.CheckConsistency(third, count);
+    int best = 0;
+    g.Shorten(pair, best);
+    // Not sorted by the list, so each of the two runs of the class sends the same rule.
+    ASSERT_EQ(r.rec.rules.size(), 2u);
+    EXPECT_EQ(r.rec.rules[0].attrs, (std::vector<int>{0, 1}));
+    EXPECT_EQ(r.rec.rules[1].attrs, (std::vector<int>{0, 1}));
+    EXPECT_EQ(r.rec.rules[0].object + r.rec.rules[1].object, 4);
+    EXPECT_EQ(Covers(g, 5), (std::vector<int>{1, 0, 0, 0, 1}));
+}
+
 TEST(ReductGenerator, SingleAttributePassGivesOneRulePerConsistentValueAndRunsOnce) {
     // a0 decides alone; a1 is inconsistent on each of its values.
     auto t = MakeTable({{2, 0, 1}, {0, 1, 0}, {1, 0, 0}, {2, 1, 1}, {0, 0, 0}, {1, 1, 0}, {2, 0, 1}});
