@@ -51,8 +51,8 @@ public:
     // Fills the cache and the failure set from one permutation of all attribute numbers.
     void ShortenPermutation(const int* permutation);
     // The attribute whose removal keeps the most objects at the minimum cover in consistent
-    // classes (best = that number), or the first whose removal keeps the list consistent;
-    // when there is none such, rules of the list for the objects it alone describes.
+    // classes (best = that number), looking no further once a removal leaves the list
+    // consistent; when none does, rules of the list for the objects it alone describes.
     int Shorten(const int* list, int& best);
 
     const TTableView& GetView() const { return *view; }
