@@ -177,6 +177,9 @@ void TTable::LoadFromText(const char* name, const char* begin, const char* end) 
     if (noObj < 0 || noAttr < 0) badFormat();
     long long cells = static_cast<long long>(noObj) * noAttr;
     if (cells > INT_MAX) badFormat();
+    // With no values nothing in the file confirms the other count, and the engines size
+    // per-object and per-attribute arrays from it.
+    if (cells == 0 && std::max(noObj, noAttr) > kMaxCountWithoutValues) badFormat();
     // Every value takes at least one digit and the white space in front of it.
     if (static_cast<long long>(in.Remaining()) < 2 * cells) badFormat();
     ResizeValues(values, static_cast<int>(cells));

@@ -8,6 +8,9 @@ class TTable {
 public:
     // Stands for a missing value in the algorithms; stored and written like any number.
     static constexpr int MissingValue = 2147483647;
+    // A file whose header announces no values (0 objects or 0 attributes) may announce at
+    // most this many of the other: nothing in the file can confirm a larger count.
+    static constexpr int kMaxCountWithoutValues = 1000000;
 
     TTable() = default;
     TTable(const TTable&) = delete;

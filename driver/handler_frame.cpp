@@ -1,5 +1,6 @@
 #include "driver/handler_frame.h"
 
+#include <climits>
 #include <new>
 
 #include "core/error.h"
@@ -61,9 +62,10 @@ RuleBufferScope::~RuleBufferScope() {
     g_RuleBufSize = 0;
 }
 
-void RuleBufferScope::Allocate(int ints) {
+void RuleBufferScope::Allocate(long long ints) {
     if (ints < 0) throw CalcError(9);
+    if (ints > INT_MAX) throw CalcError(2);
     buffer.assign(static_cast<size_t>(ints), 0);
     g_RuleBuf = buffer.data();
-    g_RuleBufSize = ints;
+    g_RuleBufSize = static_cast<int>(ints);
 }

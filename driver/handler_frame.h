@@ -50,7 +50,8 @@ public:
     ~RuleBufferScope();
     RuleBufferScope(const RuleBufferScope&) = delete;
     RuleBufferScope& operator=(const RuleBufferScope&) = delete;
-    void Allocate(int ints);
+    // More ints than an int can count is refused as exhausted memory (code 2).
+    void Allocate(long long ints);
 
 private:
     std::vector<int> buffer;

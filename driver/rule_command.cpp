@@ -14,7 +14,7 @@ void RunRuleCommand(const std::string& title, const std::string& tableName, cons
         RuleBufferScope ruleBuffer;
         auto table = std::make_unique<TTable>();
         table->Load(tableName.c_str());
-        ruleBuffer.Allocate(table->GetNoAttr() + 2);
+        ruleBuffer.Allocate(static_cast<long long>(table->GetNoAttr()) + 2);
         auto memory = std::make_unique<TRulMemory>();
         generate(*table, *memory);
     });

@@ -113,6 +113,8 @@ TEST(TableLoad, BadHeadersFail) {
         "70000 70000\n1\n",       // more cells than an int counts
         "2147483648 1\n",
         "40000 50000\n1 2 3\n",   // fits an int, but the values are not there
+        "0 2000000000\n",          // nothing confirms the attributes the engines would size
+        "1000001 0\n",
     };
     for (const char* bytes : files) {
         SCOPED_TRACE(bytes);
@@ -132,6 +134,8 @@ TEST(TableLoad, HeaderWithoutObjectsLoadsNoValues) {
     EXPECT_EQ(r.log, "0 objects loaded from \"" + r.name + "\"\n");
     ASSERT_EQ(LoadBytes(t, "4 0").code, 0);
     ExpectShape(t, 4, 0, 0);
+    ASSERT_EQ(LoadBytes(t, "0 1000000").code, 0);
+    ExpectShape(t, 0, TTable::kMaxCountWithoutValues, 0);
 }
 
 TEST(TableLoad, UnreadableFiles) {

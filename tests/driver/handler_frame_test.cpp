@@ -87,4 +87,15 @@ TEST(RuleBufferScope, AllocatesAndReleasesTheProcessBuffer) {
     EXPECT_EQ(g_RuleBufSize, 0);
 }
 
+TEST(RuleBufferScope, MoreThanAnIntCanCountIsExhaustedMemory) {
+    RuleBufferScope scope;
+    try {
+        scope.Allocate(2147483647LL + 2);
+        FAIL() << "allocated";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.GetCode(), 2);
+    }
+    EXPECT_EQ(g_RuleBuf, nullptr);
+}
+
 }  // namespace
