@@ -9,6 +9,7 @@
 #include "rough/boole.h"
 #include "rough/boole_steps.h"
 #include "rough/discernibility.h"
+#include "rough/term_expansion.h"
 
 using discern::UniqueMasks;
 
@@ -35,7 +36,8 @@ uint32_t EssentialBits(uint32_t term, const std::vector<uint32_t>& clauses, uint
     uint32_t essential = 0;
     for (uint32_t c : clauses) {
         const uint32_t x = term & c;
-        if (static_cast<int32_t>(x) > 0 && std::popcount(x & low) == 1) {
+        const uint32_t inside = x & low;
+        if (static_cast<int32_t>(x) > 0 && inside != 0 && (inside & (inside - 1)) == 0) {
             essential |= x;
             if (essential == term) break;
         }
@@ -158,32 +160,33 @@ void TBoole31::CreateDiscMatrixForObject(TTable* table, int object, int relative
     matrix->SortByBitCount(k);
 }
 
+namespace {
+
+std::vector<int> BitsOf(uint32_t mask) {
+    std::vector<int> out;
+    for (uint32_t rest = mask; rest != 0; rest &= rest - 1) out.push_back(std::countr_zero(rest));
+    return out;
+}
+
+}  // namespace
+
 // Each clause multiplies the terms out: a term that meets it stays, any other one is
-// extended by each of the clause's attributes; repeats are kept out at every step.
+// extended by each of the clause's attributes in ascending order; repeats are kept out at
+// every step. The first clause gives its attributes below k.
 void TBoole31::Minimalization(int step) {
     if (verbose == 1) LogMessage("Minimalization...");
     OrOutOfMemory([&] {
         result = std::make_unique<TIntSack>(step);
-        const std::vector<uint32_t> clauses = MaskVector(matrix.get());
-        if (clauses.empty()) return;
-        UniqueMasks terms;
-        UniqueMasks next;
-        const uint32_t first = clauses[0] & LowBits(NoAttr);
-        for (uint32_t rest = first; rest != 0; rest &= rest - 1) terms.Add(rest & (~rest + 1));
-        for (size_t ci = 1; ci < clauses.size(); ++ci) {
-            CheckBreak();
-            const uint32_t c = clauses[ci];
-            next.Clear();
-            for (uint32_t t : terms.Items()) {
-                if ((t & c) != 0) {
-                    next.Add(t);
-                    continue;
-                }
-                for (uint32_t rest = c; rest != 0; rest &= rest - 1) next.Add(t | (rest & (~rest + 1)));
-            }
-            terms.Swap(next);
+        const std::vector<uint32_t> masks = MaskVector(matrix.get());
+        if (masks.empty()) return;
+        discern::ClauseSets clauses(1);
+        std::vector<uint64_t> set(1);
+        for (uint32_t m : masks) {
+            set[0] = m;
+            clauses.Add(set.data(), BitsOf(m));
         }
-        for (uint32_t t : terms.Items()) result->AddElem(static_cast<int>(t));
+        const discern::SetList terms = discern::MultiplyOut(clauses, BitsOf(masks[0] & LowBits(NoAttr)));
+        for (int i = 0; i < terms.Size(); ++i) result->AddElem(static_cast<int>(static_cast<uint32_t>(*terms.At(i))));
     });
 }
 

@@ -149,55 +149,80 @@ void UniqueMasks::Grow() {
     }
 }
 
+// ---- SetList
+
+void SetList::Grow() {
+    const size_t need = static_cast<size_t>(count + 1) * words;
+    data.resize(std::max(need, data.size() * 2));
+}
+
+void SetList::Reserve(size_t sets) {
+    if (sets * words > data.size()) data.resize(sets * words);
+}
+
 // ---- UniqueWordSets
 
-UniqueWordSets::UniqueWordSets(int words) : words(words), slots(16, -1) {}
+namespace {
+
+constexpr int64_t kFree = -1;
+
+}  // namespace
+
+UniqueWordSets::UniqueWordSets(int words) : list(words), slots(16, Slot{0, kFree}) {}
 
 void UniqueWordSets::Clear() {
-    count = 0;
-    data.clear();
-    std::fill(slots.begin(), slots.end(), -1);
+    list.Clear();
+    std::fill(slots.begin(), slots.end(), Slot{0, kFree});
 }
 
-void UniqueWordSets::Swap(UniqueWordSets& other) {
-    std::swap(words, other.words);
-    std::swap(count, other.count);
-    data.swap(other.data);
-    slots.swap(other.slots);
+SetList UniqueWordSets::TakeList() {
+    SetList out(list.Words());
+    std::swap(out, list);
+    Clear();
+    return out;
 }
 
-size_t UniqueWordSets::Hash(const uint64_t* set) const {
-    uint64_t h = 0;
-    for (int w = 0; w < words; ++w) h = (h ^ set[w]) * 0xC2B2AE3D27D4EB4FULL + (h >> 29);
-    return Spread(h, LogOf(slots.size()));
+uint64_t UniqueWordSets::Key(const uint64_t* set) const {
+    uint64_t h = set[0];
+    for (int w = 1; w < list.Words(); ++w) h = (h ^ (h >> 29)) * 0xC2B2AE3D27D4EB4FULL + set[w];
+    return h;
+}
+
+size_t UniqueWordSets::Home(uint64_t key) const { return Spread(key, LogOf(slots.size())); }
+
+int UniqueWordSets::Find(const uint64_t* set) const {
+    const size_t wrap = slots.size() - 1;
+    const uint64_t key = Key(set);
+    for (size_t s = Home(key); slots[s].at != kFree; s = (s + 1) & wrap) {
+        if (slots[s].key != key) continue;
+        const int at = static_cast<int>(slots[s].at);
+        if (list.Words() == 1 || std::equal(set, set + list.Words(), At(at))) return at;
+    }
+    return -1;
 }
 
 bool UniqueWordSets::Add(const uint64_t* set) {
-    const size_t wrap = slots.size() - 1;
-    for (size_t s = Hash(set);; s = (s + 1) & wrap) {
-        const int32_t at = slots[s];
-        if (at < 0) {
-            data.insert(data.end(), set, set + words);
-            ++count;
-            if (static_cast<size_t>(count) * 2 > slots.size()) {
-                Grow();
-            } else {
-                slots[s] = count - 1;
-            }
-            return true;
-        }
-        if (std::equal(set, set + words, At(at))) return false;
+    if (Find(set) >= 0) return false;
+    list.Append(set);
+    if (static_cast<size_t>(list.Size()) * 2 > slots.size()) {
+        Grow();
+    } else {
+        Place(list.Size() - 1);
     }
+    return true;
+}
+
+void UniqueWordSets::Place(int index) {
+    const uint64_t key = Key(At(index));
+    const size_t wrap = slots.size() - 1;
+    size_t s = Home(key);
+    while (slots[s].at != kFree) s = (s + 1) & wrap;
+    slots[s] = Slot{key, index};
 }
 
 void UniqueWordSets::Grow() {
-    slots.assign(slots.size() * 2, -1);
-    const size_t wrap = slots.size() - 1;
-    for (int i = 0; i < count; ++i) {
-        size_t s = Hash(At(i));
-        while (slots[s] >= 0) s = (s + 1) & wrap;
-        slots[s] = i;
-    }
+    slots.assign(slots.size() * 2, Slot{0, kFree});
+    for (int i = 0; i < list.Size(); ++i) Place(i);
 }
 
 // ---- MaskAbsorber
@@ -207,14 +232,17 @@ namespace {
 // The bitmap costs 2^bits bits and, at worst, bits steps per mask it covers; it pays when
 // the pairs are about as many as the masks there can be.
 constexpr int kMaxBitmapBits = 26;
+// Below this many masks (the per-object matrices) the stored values are scanned directly.
+constexpr long long kMinRecent = 4096;
+constexpr long long kMaxRecent = 1LL << 16;
 
 }  // namespace
 
 MaskAbsorber::MaskAbsorber(int bits, long long expected) : bits(bits) {
     if (bits <= kMaxBitmapBits && (1LL << std::max(bits, 0)) <= 4 * expected) {
         covered.assign(static_cast<size_t>((1LL << std::max(bits, 0)) / 64 + 1), 0);
-    } else {
-        const long long want = std::clamp(expected, 64LL, 1LL << 16);
+    } else if (expected >= kMinRecent) {
+        const long long want = std::min(expected, kMaxRecent);
         recent.assign(std::bit_ceil(static_cast<unsigned long long>(want)), 0);
     }
 }
@@ -226,9 +254,11 @@ void MaskAbsorber::Offer(uint32_t mask) {
         MarkSupersets(mask);
         return;
     }
-    uint32_t& seen = recent[Spread(mask, LogOf(recent.size()))];
-    if (seen == mask) return;
-    seen = mask;
+    if (!recent.empty()) {
+        uint32_t& seen = recent[Spread(mask, LogOf(recent.size()))];
+        if (seen == mask) return;
+        seen = mask;
+    }
     if (IncludesStored(mask)) return;
     Record(mask);
 }

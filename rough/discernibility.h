@@ -70,24 +70,60 @@ private:
     std::vector<int32_t> slots;  // index into items, -1 = free
 };
 
-// Bit sets of a fixed number of words without repeats, in the order of first arrival.
+// Bit sets of a fixed number of words, one after another. The storage is kept when the
+// list is cleared, so that a list refilled step after step allocates only when it outgrows
+// its largest size.
+class SetList {
+public:
+    explicit SetList(int words = 1) : words(words) {}
+    int Size() const { return count; }
+    int Words() const { return words; }
+    const uint64_t* At(int i) const { return data.data() + static_cast<size_t>(i) * words; }
+    void Append(const uint64_t* set) {
+        if (static_cast<size_t>(count + 1) * words > data.size()) Grow();
+        uint64_t* to = data.data() + static_cast<size_t>(count) * words;
+        for (int w = 0; w < words; ++w) to[w] = set[w];
+        ++count;
+    }
+    void Clear() { count = 0; }
+    void Reserve(size_t sets);
+
+private:
+    void Grow();
+    int words;
+    int count = 0;
+    std::vector<uint64_t> data;
+};
+
+// Bit sets without repeats, in the order of first arrival, with a hash index beside them.
 class UniqueWordSets {
 public:
     explicit UniqueWordSets(int words);
     void Clear();
+    // False when the set is in the list already.
     bool Add(const uint64_t* set);
-    int Size() const { return count; }
-    int Words() const { return words; }
-    const uint64_t* At(int i) const { return data.data() + static_cast<size_t>(i) * words; }
-    void Swap(UniqueWordSets& other);
+    // The position of the set, -1 when it is not in the list.
+    int Find(const uint64_t* set) const;
+    int Size() const { return list.Size(); }
+    int Words() const { return list.Words(); }
+    const uint64_t* At(int i) const { return list.At(i); }
+    const SetList& List() const { return list; }
+    // Hands the sets over; the list starts empty again.
+    SetList TakeList();
 
 private:
+    // A slot holds the set's key (the set itself when it is one word, else its hash) and
+    // its position, so that a probe reads one place; position -1 = free.
+    struct Slot {
+        uint64_t key;
+        int64_t at;
+    };
+    uint64_t Key(const uint64_t* set) const;
+    size_t Home(uint64_t key) const;
     void Grow();
-    size_t Hash(const uint64_t* set) const;
-    int words;
-    int count = 0;
-    std::vector<uint64_t> data;
-    std::vector<int32_t> slots;
+    void Place(int index);
+    SetList list;
+    std::vector<Slot> slots;
 };
 
 // What TIntSack::AddAbsorb applied to every offered mask in turn, followed by AddUnique of

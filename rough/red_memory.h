@@ -119,6 +119,12 @@ public:
     // the new one is deleted.
     void Insert(std::unique_ptr<TRed> reduct);
 
+    // All reducts of the table, or the union of every object's local reducts, by Boolean
+    // reasoning (the mask reasoner up to 31 condition attributes). Relative calculations see
+    // generalized-decision classes in the decision column, which gets its values back after.
+    void CalculateGlobalReducts(TTable* table, int relative, int missing);
+    void CalculateLocalReducts(TTable* table, int relative, int missing);
+
     void SaveReductsCompact(const char* file) const;
     void SaveReducts(const char* file) const;
     void LoadReducts(const char* file);
@@ -139,6 +145,8 @@ private:
         bool operator()(const TRed* a, const TRedLeaf* b) const;
     };
     TRedLeaf* NthInPreOrder(int i) const;
+    void InsertAll(TIntSackSet& reducts);
+    void InsertAll(const TIntSack& masks, int k);
     void Reindex();
 
     int count = 0;
