@@ -68,7 +68,11 @@ void ClearOneTerm(uint32_t term, const std::vector<uint32_t>& clauses, int k, Li
 // UniqueMasks under the name the sack has, so that one clearing step serves both.
 struct MaskList {
     UniqueMasks masks;
-    void AddUnique(int m) { masks.Add(static_cast<uint32_t>(m)); }
+    // Terms whose clearing is done; they are not entered again (null: none are left out).
+    const UniqueMasks* done = nullptr;
+    void AddUnique(int m) {
+        if (done == nullptr || !done->Contains(static_cast<uint32_t>(m))) masks.Add(static_cast<uint32_t>(m));
+    }
 };
 
 std::unique_ptr<TIntSack> SackOf(const std::vector<uint32_t>& masks, int step) {
@@ -191,23 +195,35 @@ void TBoole31::Minimalization(int step) {
 }
 
 // Term by term, depth-first: a term's level is cleared into the next level until a level
-// comes out empty, before the next term starts.
+// comes out empty, before the next term starts. The terms of every level are smaller than
+// those of the level before, and each reaches all the prime terms its clearing can ever
+// reach (the clearing of a term depends on the term alone), adding each to the final list
+// when its level is cleared.
+//
+// Terms overlap heavily, so a term met again is left out: everything it leads to is in the
+// final list already. Leaving it out changes no order that reaches the list: a term that
+// leads to a prime not yet listed comes only from terms that lead to it too, so none of
+// those is left out, and they keep their order within each level whatever else is dropped.
 void TBoole31::ClearRedundant(int step) {
     if (verbose == 1) LogMessage("Clearing redundant elements...");
     OrOutOfMemory([&] {
         const std::vector<uint32_t> clauses = MaskVector(matrix.get());
         const std::vector<uint32_t> terms = MaskVector(result.get());
+        UniqueMasks done;
         MaskList final;
         MaskList current;
         MaskList next;
+        next.done = &done;
         for (uint32_t t : terms) {
             CheckBreak();
+            if (done.Contains(t)) continue;
             current.masks.Clear();
             current.masks.Add(t);
             for (;;) {
                 next.masks.Clear();
                 for (uint32_t c : current.masks.Items()) {
                     CheckBreak();
+                    done.Add(c);
                     ClearOneTerm(c, clauses, NoAttr, next, final);
                 }
                 if (next.masks.Size() == 0) break;

@@ -137,6 +137,14 @@ bool UniqueMasks::Add(uint32_t mask) {
     }
 }
 
+bool UniqueMasks::Contains(uint32_t mask) const {
+    const size_t wrap = slots.size() - 1;
+    for (size_t s = Spread(mask, LogOf(slots.size())); slots[s] >= 0; s = (s + 1) & wrap) {
+        if (items[static_cast<size_t>(slots[s])] == mask) return true;
+    }
+    return false;
+}
+
 // Doubles the index and places every item again (the last one included).
 void UniqueMasks::Grow() {
     slots.assign(slots.size() * 2, -1);

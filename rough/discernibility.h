@@ -59,6 +59,7 @@ public:
     void Clear();
     // False when the mask is in the list already.
     bool Add(uint32_t mask);
+    bool Contains(uint32_t mask) const;
     int Size() const { return static_cast<int>(items.size()); }
     uint32_t operator[](int i) const { return items[static_cast<size_t>(i)]; }
     const std::vector<uint32_t>& Items() const { return items; }
