@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <memory>
 
 #include "core/error.h"
 #include "core/report.h"
@@ -30,11 +31,39 @@ std::vector<uint32_t> MaskVector(const TIntSack* sack) {
     return out;
 }
 
+// The clearing's view of the matrix. With many clauses and terms over few attributes it
+// also holds the masks that include some clause, which answers for a term that meets every
+// clause whether an attribute a is essential in one look: some clause then shares only a
+// with the term exactly when some clause lies within a and the attributes outside the term.
+struct ClauseView {
+    ClauseView(const TIntSack* matrix, int k, long long terms) : clauses(MaskVector(matrix)), low(LowBits(k)) {
+        uint32_t all = 0;
+        for (uint32_t c : clauses) all |= c;
+        const long long work = static_cast<long long>(clauses.size()) * terms;
+        if (k > discern::UpwardClosure::kMaxBits || (all & ~low) != 0 || work < (2LL << k)) return;
+        closure = std::make_unique<discern::UpwardClosure>(k);
+        for (uint32_t c : clauses) closure->Add(c);
+    }
+
+    std::vector<uint32_t> clauses;
+    uint32_t low;
+    std::unique_ptr<discern::UpwardClosure> closure;
+};
+
 // The attributes of a term that the clauses make essential: those that are the only one
 // the term shares with some clause. Once every attribute is essential no clause can add one.
-uint32_t EssentialBits(uint32_t term, const std::vector<uint32_t>& clauses, uint32_t low) {
+uint32_t EssentialBits(uint32_t term, const ClauseView& view) {
+    const uint32_t low = view.low;
+    if (view.closure && (term & ~low) == 0 && !view.closure->Contains(~term & low)) {
+        uint32_t essential = 0;
+        for (uint32_t rest = term; rest != 0; rest &= rest - 1) {
+            const uint32_t a = rest & (~rest + 1);
+            if (view.closure->Contains((~term | a) & low)) essential |= a;
+        }
+        return essential;
+    }
     uint32_t essential = 0;
-    for (uint32_t c : clauses) {
+    for (uint32_t c : view.clauses) {
         const uint32_t x = term & c;
         const uint32_t inside = x & low;
         if (static_cast<int32_t>(x) > 0 && inside != 0 && (inside & (inside - 1)) == 0) {
@@ -49,15 +78,14 @@ uint32_t EssentialBits(uint32_t term, const std::vector<uint32_t>& clauses, uint
 // without each of its non-essential attributes in turn, lowest first. List is TIntSack for
 // the public step and UniqueMasks inside the clearing; both keep first arrivals in order.
 template <class List>
-void ClearOneTerm(uint32_t term, const std::vector<uint32_t>& clauses, int k, List& next, List& final) {
-    const uint32_t low = LowBits(k);
-    const uint32_t essential = EssentialBits(term, clauses, low);
+void ClearOneTerm(uint32_t term, const ClauseView& view, int k, List& next, List& final) {
+    const uint32_t essential = EssentialBits(term, view);
     const int m = TBoole31::BitCount(static_cast<int>(term), k) - TBoole31::BitCount(static_cast<int>(essential), k);
     if (m == 0) {
         final.AddUnique(static_cast<int>(term));
         return;
     }
-    uint32_t droppable = term & ~essential & low;
+    uint32_t droppable = term & ~essential & view.low;
     for (int i = 0; i < m && droppable != 0; ++i) {
         const uint32_t bit = droppable & (~droppable + 1);
         droppable &= droppable - 1;
@@ -207,8 +235,8 @@ void TBoole31::Minimalization(int step) {
 void TBoole31::ClearRedundant(int step) {
     if (verbose == 1) LogMessage("Clearing redundant elements...");
     OrOutOfMemory([&] {
-        const std::vector<uint32_t> clauses = MaskVector(matrix.get());
         const std::vector<uint32_t> terms = MaskVector(result.get());
+        const ClauseView clauses(matrix.get(), NoAttr, static_cast<long long>(terms.size()));
         UniqueMasks done;
         MaskList final;
         MaskList current;
@@ -235,7 +263,7 @@ void TBoole31::ClearRedundant(int step) {
 }
 
 void TBoole31::ClearRedundantStep(TIntSack* current, TIntSack* next, TIntSack* final) {
-    const std::vector<uint32_t> clauses = MaskVector(matrix.get());
+    const ClauseView clauses(matrix.get(), NoAttr, 0);
     for (int i = 0; i < current->GetNoElem(); ++i) {
         CheckBreak();
         ClearOneTerm(static_cast<uint32_t>((*current)[i]), clauses, NoAttr, *next, *final);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class TTable;
@@ -127,6 +128,20 @@ private:
     std::vector<Slot> slots;
 };
 
+// The masks of up to 26 attributes that include at least one of the masks added: a bitmap of
+// 2^bits bits, closed upwards.
+class UpwardClosure {
+public:
+    static constexpr int kMaxBits = 26;
+    explicit UpwardClosure(int bits);
+    bool Contains(uint32_t mask) const { return (covered[mask >> 6] >> (mask & 63)) & 1; }
+    void Add(uint32_t mask);
+
+private:
+    int bits;
+    std::vector<uint64_t> covered;
+};
+
 // What TIntSack::AddAbsorb applied to every offered mask in turn, followed by AddUnique of
 // the whole work sack into an empty one, leaves: the minimal offered masks, each placed at
 // the first work-sack slot that ends up holding it.
@@ -146,18 +161,21 @@ public:
     std::vector<uint32_t> Result() const;
 
 private:
-    struct Value {
-        uint32_t mask;
-        int slot;
-    };
     bool IncludesStored(uint32_t mask) const;
     void Record(uint32_t mask);
-    void MarkSupersets(uint32_t mask);
+    int Place(uint32_t mask, int slot);
 
-    int bits;
     int nextSlot = 0;
-    std::vector<Value> values;
-    std::vector<uint64_t> covered;  // bitmap of masks including a stored one; empty = unused
+    // The distinct values at places that are reused, the first slot of each, and per
+    // attribute a bit set of the places whose value holds it, so that the supersets and
+    // subsets of a mask are found a word of places at a time.
+    std::vector<uint32_t> values;
+    std::vector<int> slots;
+    int bits;
+    std::vector<uint64_t> used;
+    std::vector<std::vector<uint64_t>> holding;
+    std::vector<int> freePlaces;
+    std::unique_ptr<UpwardClosure> covered;  // masks including a stored one; null = unused
     std::vector<uint32_t> recent;   // masks seen lately, by hash: a repeat is answered at once
 };
 
