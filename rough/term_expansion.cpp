@@ -1,6 +1,5 @@
 #include "rough/term_expansion.h"
 
-
 #include <algorithm>
 #include <bit>
 
@@ -29,10 +28,9 @@ struct StepWork {
 // whichever of the two comes first is kept. So only those terms are looked up, among the
 // terms that do not meet the clause, and all others are passed on without a hash.
 // False when every term meets the clause: the terms stay as they are.
-template <int FixedWords>
 bool Step(const SetList& terms, const uint64_t* clause, const std::vector<int>& attrs, StepWork& work,
           SetList& next) {
-    const int words = FixedWords != 0 ? FixedWords : terms.Words();
+    const int words = terms.Words();
     const int n = terms.Size();
     work.meets.resize(static_cast<size_t>(n));
     work.openAt.clear();
@@ -89,8 +87,8 @@ bool Step(const SetList& terms, const uint64_t* clause, const std::vector<int>& 
     return true;
 }
 
-template <int FixedWords>
-SetList MultiplyOutWith(const ClauseSets& clauses, const std::vector<int>& first) {
+// Terms of several words, copied into a new list at every step that changes them.
+SetList MultiplyOutListed(const ClauseSets& clauses, const std::vector<int>& first) {
     const int words = clauses.Words();
     UniqueWordSets start(words);
     std::vector<uint64_t> single(static_cast<size_t>(words));
@@ -104,7 +102,7 @@ SetList MultiplyOutWith(const ClauseSets& clauses, const std::vector<int>& first
     StepWork work(words);
     for (int ci = 1; ci < clauses.Size(); ++ci) {
         CheckBreak();
-        if (Step<FixedWords>(terms, clauses.At(ci), clauses.attrs[static_cast<size_t>(ci)], work, next)) {
+        if (Step(terms, clauses.At(ci), clauses.attrs[static_cast<size_t>(ci)], work, next)) {
             std::swap(terms, next);
         }
     }
@@ -115,8 +113,8 @@ SetList MultiplyOutWith(const ClauseSets& clauses, const std::vector<int>& first
 // terms are not copied step by step but kept in a hash by their bits, each with an interval
 // of order labels that places it in the sequence. A term that does not meet the clause hands
 // its interval, cut into equal parts in the clause's order, to its extended terms, which so
-// take its place; a term that stays keeps its interval; a repeat keeps the interval of
-// whichever comes first (Step above explains which repeats there can be). The sequence is
+// take its place; a term that stays keeps its interval; of a repeat the one that comes first
+// stays (Step above explains which repeats there can be). The sequence is
 // read off by sorting the labels at the end.
 //
 // The terms that miss a clause are found by trying every set of the attributes outside it
@@ -315,7 +313,7 @@ SetList MultiplyOutLabelled(const ClauseSets& clauses, const std::vector<int>& f
 
 SetList MultiplyOut(const ClauseSets& clauses, const std::vector<int>& first) {
     if (clauses.Words() == 1) return MultiplyOutLabelled(clauses, first);
-    return MultiplyOutWith<0>(clauses, first);
+    return MultiplyOutListed(clauses, first);
 }
 
 }  // namespace discern
