@@ -138,7 +138,7 @@ public:
     }
 
     void Apply(uint64_t clause, const std::vector<int>& attrs) {
-        if (key.size() > 1024 && key.size() > 3 * static_cast<size_t>(live)) Compact();
+        if (key.size() > 1024 && key.size() > 2 * static_cast<size_t>(live)) Compact();
         FindOpen(clause);
         if (open.empty()) return;
         std::sort(open.begin(), open.end(), [&](int a, int b) { return lo[static_cast<size_t>(a)] < lo[static_cast<size_t>(b)]; });
