@@ -79,7 +79,12 @@ bool ReplaceWholeFile(const char* name, const std::string& data) {
         ::umask(mask);
         mode = 0666 & ~mask;
     }
+    // Beside the target; a name that leaves no room for the suffix gets a short one in the
+    // same folder, so that every name that can be written can also be replaced.
     std::string temp = target + ".tmpXXXXXX";
+    const size_t slash = target.rfind('/');
+    const size_t base = slash == std::string::npos ? 0 : slash + 1;
+    if (temp.size() - base > NAME_MAX) temp = target.substr(0, base) + ".tmpXXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
     bool ok = WriteAll(fd, data) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;

@@ -1,7 +1,13 @@
-#include "core/error.h"
+#include <string>
+
+#include "core/table.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
+#include "rough/red_memory.h"
 
+// The table is written back over its own file in the canonical layout before the reducts are
+// computed; the save goes through a temporary file, so a failed save leaves the input as it
+// was, and a table that did not load is never saved.
 void DoCalculateAllReducts(const TStringSack& config) {
     CommandParams p(config);
     const std::string table = p.Text(1);
@@ -10,6 +16,23 @@ void DoCalculateAllReducts(const TStringSack& config) {
     const int notDiscernNull = p.Int(4);
     const std::string reductFile = p.Text(5);
     const std::string logFile = p.Text(6);
-    (void)discMatrixType, (void)relative, (void)notDiscernNull;
-    throw CalcErrorText(11, "CALCULATE_ALL_REDUCTS");
+    RunCommand(kReductCommand,
+               {"Calculating all reducts: " + table + " (" + std::to_string(relative) + ")",
+                "DiscMatrixType=" + std::to_string(discMatrixType),
+                "NOT_DISCERN_NULL=" + std::to_string(notDiscernNull),
+                "Reduct set will be saved to: " + reductFile},
+               logFile,
+               {"Calculating all reducts: " + table, "Reduct set will be saved to: " + reductFile},
+               [&] {
+                   TTable t;
+                   TRedMemory memory;
+                   t.Load(table.c_str());
+                   t.Save(table.c_str());
+                   if (discMatrixType == 0) {
+                       memory.CalculateGlobalReducts(&t, relative, notDiscernNull);
+                   } else {
+                       memory.CalculateLocalReducts(&t, relative, notDiscernNull);
+                   }
+                   memory.SaveReductsCompact(reductFile.c_str());
+               });
 }

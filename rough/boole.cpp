@@ -1,5 +1,4 @@
 #include "rough/boole.h"
-#include "rough/boole_steps.h"
 
 #include <algorithm>
 #include <bit>
@@ -9,38 +8,46 @@
 #include "core/report.h"
 #include "core/table.h"
 #include "rough/alloc_guard.h"
+#include "rough/boole_steps.h"
 #include "rough/discernibility.h"
+#include "rough/term_expansion.h"
 
+using discern::ClauseSets;
+using discern::SetList;
 using discern::UniqueWordSets;
 
-// The terms between the steps: bit sets of `words` words in their order, each once.
+// The terms between the steps: bit sets in their order, each once.
 struct TBoole::Terms {
-    explicit Terms(int words) : sets(words) {}
-    UniqueWordSets sets;
+    explicit Terms(SetList sets) : sets(std::move(sets)) {}
+    SetList sets;
+    // The sets are what Minimalization made of the current matrix.
+    bool expansion = false;
 };
 
 namespace {
 
-// The clauses of the matrix as bit sets, in matrix order, and their attributes in sack order.
-struct Clauses {
-    int words = 1;
-    int count = 0;
-    std::vector<uint64_t> bits;
-    const uint64_t* At(int i) const { return bits.data() + static_cast<size_t>(i) * words; }
-};
+void SetBit(uint64_t* set, int a) { set[a / 64] |= uint64_t{1} << (a % 64); }
 
-Clauses ClausesOf(const TIntSackSet* matrix, int k) {
-    Clauses c;
+// The matrix as bit sets wide enough for its attributes, each clause extending terms by its
+// attributes in sack order.
+ClauseSets ClausesOf(const TIntSackSet* matrix, int k) {
     int width = k;
     const int n = matrix != nullptr ? matrix->GetNoElem() : 0;
     for (int i = 0; i < n; ++i) {
         for (int a : *matrix->GetElem(i)) width = std::max(width, a + 1);
     }
-    c.words = discern::WordsFor(width);
-    c.count = n;
-    c.bits.assign(static_cast<size_t>(n) * c.words, 0);
+    const int words = discern::WordsFor(width);
+    ClauseSets c(words);
+    std::vector<uint64_t> set(static_cast<size_t>(words));
     for (int i = 0; i < n; ++i) {
-        for (int a : *matrix->GetElem(i)) c.bits[static_cast<size_t>(i) * c.words + a / 64] |= uint64_t{1} << (a % 64);
+        std::fill(set.begin(), set.end(), 0);
+        std::vector<int> order;
+        for (int a : *matrix->GetElem(i)) {
+            if (set[static_cast<size_t>(a / 64)] & (uint64_t{1} << (a % 64))) continue;
+            SetBit(set.data(), a);
+            order.push_back(a);
+        }
+        c.Add(set.data(), std::move(order));
     }
     return c;
 }
@@ -57,13 +64,6 @@ int CountBits(const uint64_t* set, int words) {
     int n = 0;
     for (int w = 0; w < words; ++w) n += std::popcount(set[w]);
     return n;
-}
-
-bool Meets(const uint64_t* a, const uint64_t* b, int words) {
-    for (int w = 0; w < words; ++w) {
-        if (a[w] & b[w]) return true;
-    }
-    return false;
 }
 
 // What RemoveSupersets, Compact and SortBySize leave of the clauses, given each distinct
@@ -109,59 +109,45 @@ int ClauseSetStep(int n) {
     return static_cast<int>(std::min<long long>(step, INT_MAX));
 }
 
-// One multiplication step: a term that meets the clause stays; any other one is extended
-// by each attribute of the clause in the clause's order. Words is fixed for the common
-// case of at most 64 attributes (0 = the clauses' own count).
+// The essential attributes of a term (the only one it shares with some clause) into
+// `essential`; true when every attribute of the term is essential. Once all are, no further
+// clause can change that.
 template <int FixedWords>
-void MultiplyOut(const UniqueWordSets& terms, const uint64_t* clause, const TIntSack& attrs,
-                 int dynamicWords, UniqueWordSets& next) {
-    const int words = FixedWords != 0 ? FixedWords : dynamicWords;
-    std::vector<uint64_t> extended(static_cast<size_t>(words));
-    for (int i = 0; i < terms.Size(); ++i) {
-        const uint64_t* t = terms.At(i);
-        if (Meets(t, clause, words)) {
-            next.Add(t);
-            continue;
+bool FindEssential(const uint64_t* t, const ClauseSets& clauses, uint64_t* essential) {
+    const int words = FixedWords != 0 ? FixedWords : clauses.Words();
+    const int size = CountBits(t, words);
+    std::fill(essential, essential + words, 0);
+    int found = 0;
+    for (int ci = 0; ci < clauses.Size() && found < size; ++ci) {
+        const uint64_t* c = clauses.At(ci);
+        int common = 0;
+        int at = 0;
+        for (int w = 0; w < words && common < 2; ++w) {
+            const uint64_t x = t[w] & c[w];
+            if (x == 0) continue;
+            common += (x & (x - 1)) == 0 ? 1 : 2;
+            at = w;
         }
-        for (int a : attrs) {
-            std::copy(t, t + words, extended.begin());
-            extended[static_cast<size_t>(a / 64)] |= uint64_t{1} << (a % 64);
-            next.Add(extended.data());
+        if (common != 1) continue;
+        const uint64_t bit = t[at] & c[at];
+        if ((essential[at] & bit) == 0) {
+            essential[at] |= bit;
+            ++found;
         }
     }
+    return found == size;
 }
 
-// One clearing pass: a term whose every attribute is essential (the only one it shares
-// with some clause) is final; any other one goes on without each of its non-essential
-// attributes in turn, in ascending order.
+// One clearing pass: a term whose every attribute is essential is final; any other one goes
+// on without each of its non-essential attributes in turn, in ascending order.
 template <int FixedWords>
-void ClearPass(const UniqueWordSets& terms, const Clauses& clauses, UniqueWordSets& next, UniqueWordSets& final) {
-    const int words = FixedWords != 0 ? FixedWords : clauses.words;
+void ClearPass(const SetList& terms, const ClauseSets& clauses, UniqueWordSets& next, UniqueWordSets& final) {
+    const int words = FixedWords != 0 ? FixedWords : clauses.Words();
     std::vector<uint64_t> essential(static_cast<size_t>(words));
     std::vector<uint64_t> child(static_cast<size_t>(words));
     for (int i = 0; i < terms.Size(); ++i) {
         const uint64_t* t = terms.At(i);
-        const int size = CountBits(t, words);
-        std::fill(essential.begin(), essential.end(), 0);
-        int found = 0;
-        for (int ci = 0; ci < clauses.count && found < size; ++ci) {
-            const uint64_t* c = clauses.At(ci);
-            int common = 0;
-            int at = 0;
-            for (int w = 0; w < words && common < 2; ++w) {
-                const uint64_t x = t[w] & c[w];
-                if (x == 0) continue;
-                common += std::popcount(x);
-                at = w;
-            }
-            if (common != 1) continue;
-            const uint64_t bit = t[at] & c[at];
-            if ((essential[static_cast<size_t>(at)] & bit) == 0) {
-                essential[static_cast<size_t>(at)] |= bit;
-                ++found;
-            }
-        }
-        if (found == size) {
+        if (FindEssential<FixedWords>(t, clauses, essential.data())) {
             final.Add(t);
             continue;
         }
@@ -172,6 +158,20 @@ void ClearPass(const UniqueWordSets& terms, const Clauses& clauses, UniqueWordSe
                 next.Add(child.data());
             }
         }
+    }
+}
+
+// The clearing of the terms that Minimalization left, in one pass. Those terms meet every
+// clause and include every minimal attribute set that does (follow, clause by clause, the
+// attributes such a set has in common with the clauses). A term is final exactly when it is
+// such a minimal set; the first pass therefore sends every one of them to the final list,
+// in term order, and the later passes only find them again, which the removal of
+// duplicates undoes. So the result is the minimal terms in their order.
+template <int FixedWords>
+void KeepPrimeTerms(const SetList& terms, const ClauseSets& clauses, UniqueWordSets& final) {
+    std::vector<uint64_t> essential(static_cast<size_t>(clauses.Words()));
+    for (int i = 0; i < terms.Size(); ++i) {
+        if (FindEssential<FixedWords>(terms.At(i), clauses, essential.data())) final.Add(terms.At(i));
     }
 }
 
@@ -195,6 +195,7 @@ void TBoole::CalcAllLocalReducts(TTable* table, int object, int relative, int mi
 // Every pair (i, j), j < i, is counted for the LOG percentage; its clause is kept once, at
 // its first pair, so that memory grows with the distinct clauses and not with the pairs.
 void TBoole::CreateDiscMatrix(TTable* table, int relative, int missing) {
+    if (terms) terms->expansion = false;  // they belong to the old matrix
     if (verbose == 1) LogMessage("Creating disc. matrix");
     NoAttr = discern::ConditionCount(*table, relative);
     const int n = table->GetNoObj();
@@ -235,6 +236,7 @@ void TBoole::CreateDiscMatrix(TTable* table, int relative, int missing) {
 }
 
 void TBoole::CreateDiscMatrixForObject(TTable* table, int object, int relative, int missing) {
+    if (terms) terms->expansion = false;  // they belong to the old matrix
     if (verbose == 1) LogMessage("Creating disc. matrix for single object");
     NoAttr = discern::ConditionCount(*table, relative);
     discern::CheckObject(*table, object);
@@ -256,35 +258,20 @@ void TBoole::CreateDiscMatrixForObject(TTable* table, int object, int relative, 
     });
 }
 
-// Multiplying the clauses out: the terms start as one attribute of the first clause each;
-// repeats are dropped after every step, which keeps the first arrivals in the order a
-// removal at the end would leave.
+// The first clause's attributes start the terms; repeats are dropped at every step, which
+// keeps the first arrivals in the order that one removal at the end would leave.
 void TBoole::Minimalization(int step) {
     if (verbose == 1) LogMessage("Minimalization...");
     resultStep = step;
     OrOutOfMemory([&] {
-        const Clauses clauses = ClausesOf(matrix.get(), NoAttr);
-        terms = std::make_unique<Terms>(clauses.words);
-        if (clauses.count == 0) return;
-        UniqueWordSets& current = terms->sets;
-        UniqueWordSets next(clauses.words);
-        std::vector<uint64_t> single(static_cast<size_t>(clauses.words));
-        for (int a : *matrix->GetElem(0)) {
-            std::fill(single.begin(), single.end(), 0);
-            single[static_cast<size_t>(a / 64)] = uint64_t{1} << (a % 64);
-            current.Add(single.data());
+        const ClauseSets clauses = ClausesOf(matrix.get(), NoAttr);
+        if (clauses.Size() == 0) {
+            terms = std::make_unique<Terms>(SetList(clauses.Words()));
+            return;
         }
-        for (int ci = 1; ci < clauses.count; ++ci) {
-            CheckBreak();
-            next.Clear();
-            const TIntSack& attrs = *matrix->GetElem(ci);
-            if (clauses.words == 1) {
-                MultiplyOut<1>(current, clauses.At(ci), attrs, 1, next);
-            } else {
-                MultiplyOut<0>(current, clauses.At(ci), attrs, clauses.words, next);
-            }
-            current.Swap(next);
-        }
+        const TIntSack& first = *matrix->GetElem(0);
+        terms = std::make_unique<Terms>(discern::MultiplyOut(clauses, std::vector<int>(first.begin(), first.end())));
+        terms->expansion = true;
     });
 }
 
@@ -293,40 +280,49 @@ void TBoole::ClearRedundant(int step) {
     if (verbose == 1) LogMessage("Clearing redundant elements...");
     resultStep = step;
     OrOutOfMemory([&] {
-        const Clauses clauses = ClausesOf(matrix.get(), NoAttr);
+        const ClauseSets clauses = ClausesOf(matrix.get(), NoAttr);
+        const int words = clauses.Words();
         if (!terms) {
             // The result was handed out already: its sacks are the terms.
-            terms = std::make_unique<Terms>(clauses.words);
-            std::vector<uint64_t> set(static_cast<size_t>(clauses.words));
+            terms = std::make_unique<Terms>(SetList(words));
+            std::vector<uint64_t> set(static_cast<size_t>(words));
             for (int i = 0; result && i < result->GetNoElem(); ++i) {
                 if (result->GetElem(i) == nullptr) continue;
                 std::fill(set.begin(), set.end(), 0);
-                for (int a : *result->GetElem(i)) set[static_cast<size_t>(a / 64)] |= uint64_t{1} << (a % 64);
-                terms->sets.Add(set.data());
+                for (int a : *result->GetElem(i)) SetBit(set.data(), a);
+                terms->sets.Append(set.data());
             }
         }
-        UniqueWordSets final(clauses.words);
-        UniqueWordSets next(clauses.words);
-        UniqueWordSets& current = terms->sets;
-        for (;;) {
+        UniqueWordSets final(words);
+        SetList& current = terms->sets;
+        if (terms->expansion) {
             CheckBreak();
-            next.Clear();
-            if (clauses.words == 1) {
-                ClearPass<1>(current, clauses, next, final);
+            if (words == 1) {
+                KeepPrimeTerms<1>(current, clauses, final);
             } else {
-                ClearPass<0>(current, clauses, next, final);
+                KeepPrimeTerms<0>(current, clauses, final);
             }
-            current.Swap(next);
-            if (current.Size() == 0) break;
+        } else {
+            UniqueWordSets next(words);
+            while (current.Size() > 0) {
+                CheckBreak();
+                if (words == 1) {
+                    ClearPass<1>(current, clauses, next, final);
+                } else {
+                    ClearPass<0>(current, clauses, next, final);
+                }
+                current = next.TakeList();
+            }
         }
-        current.Swap(final);
+        current = final.TakeList();
+        terms->expansion = false;
     });
 }
 
 TIntSackSet* TBoole::GetReducts() {
     if (terms) {
         OrOutOfMemory([&] {
-            const UniqueWordSets& sets = terms->sets;
+            const SetList& sets = terms->sets;
             auto out = std::make_unique<TIntSackSet>(resultStep);
             for (int i = 0; i < sets.Size(); ++i) out->AddElem(SackOfBits(sets.At(i), sets.Words(), NoAttr));
             result = std::move(out);

@@ -137,6 +137,14 @@ bool UniqueMasks::Add(uint32_t mask) {
     }
 }
 
+bool UniqueMasks::Contains(uint32_t mask) const {
+    const size_t wrap = slots.size() - 1;
+    for (size_t s = Spread(mask, LogOf(slots.size())); slots[s] >= 0; s = (s + 1) & wrap) {
+        if (items[static_cast<size_t>(slots[s])] == mask) return true;
+    }
+    return false;
+}
+
 // Doubles the index and places every item again (the last one included).
 void UniqueMasks::Grow() {
     slots.assign(slots.size() * 2, -1);
@@ -149,54 +157,99 @@ void UniqueMasks::Grow() {
     }
 }
 
+// ---- SetList
+
+void SetList::Grow() {
+    const size_t need = static_cast<size_t>(count + 1) * words;
+    data.resize(std::max(need, data.size() * 2));
+}
+
+void SetList::Reserve(size_t sets) {
+    if (sets * words > data.size()) data.resize(sets * words);
+}
+
 // ---- UniqueWordSets
 
-UniqueWordSets::UniqueWordSets(int words) : words(words), slots(16, -1) {}
+namespace {
+
+constexpr int64_t kFree = -1;
+
+}  // namespace
+
+UniqueWordSets::UniqueWordSets(int words) : list(words), slots(16, Slot{0, kFree}) {}
 
 void UniqueWordSets::Clear() {
-    count = 0;
-    data.clear();
-    std::fill(slots.begin(), slots.end(), -1);
+    list.Clear();
+    std::fill(slots.begin(), slots.end(), Slot{0, kFree});
 }
 
-void UniqueWordSets::Swap(UniqueWordSets& other) {
-    std::swap(words, other.words);
-    std::swap(count, other.count);
-    data.swap(other.data);
-    slots.swap(other.slots);
+SetList UniqueWordSets::TakeList() {
+    SetList out(list.Words());
+    std::swap(out, list);
+    Clear();
+    return out;
 }
 
-size_t UniqueWordSets::Hash(const uint64_t* set) const {
-    uint64_t h = 0;
-    for (int w = 0; w < words; ++w) h = (h ^ set[w]) * 0xC2B2AE3D27D4EB4FULL + (h >> 29);
-    return Spread(h, LogOf(slots.size()));
+uint64_t UniqueWordSets::Key(const uint64_t* set) const {
+    uint64_t h = set[0];
+    for (int w = 1; w < list.Words(); ++w) h = (h ^ (h >> 29)) * 0xC2B2AE3D27D4EB4FULL + set[w];
+    return h;
+}
+
+size_t UniqueWordSets::Home(uint64_t key) const { return Spread(key, LogOf(slots.size())); }
+
+int UniqueWordSets::Find(const uint64_t* set) const {
+    const size_t wrap = slots.size() - 1;
+    const uint64_t key = Key(set);
+    for (size_t s = Home(key); slots[s].at != kFree; s = (s + 1) & wrap) {
+        if (slots[s].key != key) continue;
+        const int at = static_cast<int>(slots[s].at);
+        if (list.Words() == 1 || std::equal(set, set + list.Words(), At(at))) return at;
+    }
+    return -1;
 }
 
 bool UniqueWordSets::Add(const uint64_t* set) {
-    const size_t wrap = slots.size() - 1;
-    for (size_t s = Hash(set);; s = (s + 1) & wrap) {
-        const int32_t at = slots[s];
-        if (at < 0) {
-            data.insert(data.end(), set, set + words);
-            ++count;
-            if (static_cast<size_t>(count) * 2 > slots.size()) {
-                Grow();
-            } else {
-                slots[s] = count - 1;
-            }
-            return true;
-        }
-        if (std::equal(set, set + words, At(at))) return false;
+    if (Find(set) >= 0) return false;
+    list.Append(set);
+    if (static_cast<size_t>(list.Size()) * 2 > slots.size()) {
+        Grow();
+    } else {
+        Place(list.Size() - 1);
     }
+    return true;
+}
+
+void UniqueWordSets::Place(int index) {
+    const uint64_t key = Key(At(index));
+    const size_t wrap = slots.size() - 1;
+    size_t s = Home(key);
+    while (slots[s].at != kFree) s = (s + 1) & wrap;
+    slots[s] = Slot{key, index};
 }
 
 void UniqueWordSets::Grow() {
-    slots.assign(slots.size() * 2, -1);
-    const size_t wrap = slots.size() - 1;
-    for (int i = 0; i < count; ++i) {
-        size_t s = Hash(At(i));
-        while (slots[s] >= 0) s = (s + 1) & wrap;
-        slots[s] = i;
+    slots.assign(slots.size() * 2, Slot{0, kFree});
+    for (int i = 0; i < list.Size(); ++i) Place(i);
+}
+
+// ---- UpwardClosure
+
+UpwardClosure::UpwardClosure(int bits) : bits(bits), covered(static_cast<size_t>((1LL << bits) / 64 + 1), 0) {}
+
+// The set is closed upwards, so a superset found covered has all its own supersets covered
+// too and is not entered. Each superset is reached once: bits are added in ascending order.
+void UpwardClosure::Add(uint32_t mask) {
+    std::vector<std::pair<uint32_t, int>> pending{{mask, 0}};
+    while (!pending.empty()) {
+        auto [m, from] = pending.back();
+        pending.pop_back();
+        if (Contains(m)) continue;
+        covered[m >> 6] |= uint64_t{1} << (m & 63);
+        for (int b = from; b < bits; ++b) {
+            const uint32_t up = m | (uint32_t{1} << b);
+            if (up != m && !Contains(up)) pending.emplace_back(up, b + 1);
+        }
     }
 }
 
@@ -204,82 +257,116 @@ void UniqueWordSets::Grow() {
 
 namespace {
 
-// The bitmap costs 2^bits bits and, at worst, bits steps per mask it covers; it pays when
-// the pairs are about as many as the masks there can be.
-constexpr int kMaxBitmapBits = 26;
+// Below this many masks (the per-object matrices) the stored values are scanned directly.
+constexpr long long kMinRecent = 4096;
+constexpr long long kMaxRecent = 1LL << 16;
 
 }  // namespace
 
-MaskAbsorber::MaskAbsorber(int bits, long long expected) : bits(bits) {
-    if (bits <= kMaxBitmapBits && (1LL << std::max(bits, 0)) <= 4 * expected) {
-        covered.assign(static_cast<size_t>((1LL << std::max(bits, 0)) / 64 + 1), 0);
-    } else {
-        const long long want = std::clamp(expected, 64LL, 1LL << 16);
+// The bitmap costs 2^bits bits and, at worst, bits steps per mask it covers; it pays when
+// the pairs are about as many as the masks there can be.
+MaskAbsorber::MaskAbsorber(int bits, long long expected) : bits(std::clamp(bits, 0, 32)), holding(static_cast<size_t>(this->bits)) {
+    if (bits <= UpwardClosure::kMaxBits && (1LL << std::max(bits, 0)) <= 4 * expected) {
+        covered = std::make_unique<UpwardClosure>(std::max(bits, 0));
+    } else if (expected >= kMinRecent) {
+        const long long want = std::min(expected, kMaxRecent);
         recent.assign(std::bit_ceil(static_cast<unsigned long long>(want)), 0);
     }
 }
 
 void MaskAbsorber::Offer(uint32_t mask) {
-    if (!covered.empty()) {
-        if ((covered[mask >> 6] >> (mask & 63)) & 1) return;
+    if (covered) {
+        if (covered->Contains(mask)) return;
         Record(mask);
-        MarkSupersets(mask);
+        covered->Add(mask);
         return;
     }
-    uint32_t& seen = recent[Spread(mask, LogOf(recent.size()))];
-    if (seen == mask) return;
-    seen = mask;
+    if (!recent.empty()) {
+        uint32_t& seen = recent[Spread(mask, LogOf(recent.size()))];
+        if (seen == mask) return;
+        seen = mask;
+    }
     if (IncludesStored(mask)) return;
     Record(mask);
 }
 
+// Some stored value lies within the mask: a place used whose value holds no attribute
+// outside it.
 bool MaskAbsorber::IncludesStored(uint32_t mask) const {
-    for (const Value& v : values) {
-        if ((v.mask & mask) == v.mask) return true;
+    const uint64_t* outside[32];
+    int n = 0;
+    for (int a = 0; a < bits; ++a) {
+        if (!((mask >> a) & 1)) outside[n++] = holding[static_cast<size_t>(a)].data();
+    }
+    for (size_t w = 0; w < used.size(); ++w) {
+        uint64_t x = used[w];
+        for (int i = 0; i < n && x != 0; ++i) x &= ~outside[i][w];
+        if (x != 0) return true;
     }
     return false;
 }
 
-// No stored value is a subset of the mask: it takes the place of its stored supersets, or
-// a new slot.
-void MaskAbsorber::Record(uint32_t mask) {
-    int first = INT_MAX;
-    size_t kept = 0;
-    for (const Value& v : values) {
-        if ((v.mask & mask) == mask) {
-            first = std::min(first, v.slot);
-        } else {
-            values[kept++] = v;
+int MaskAbsorber::Place(uint32_t mask, int slot) {
+    int at;
+    if (!freePlaces.empty()) {
+        at = freePlaces.back();
+        freePlaces.pop_back();
+        values[static_cast<size_t>(at)] = mask;
+        slots[static_cast<size_t>(at)] = slot;
+    } else {
+        at = static_cast<int>(values.size());
+        values.push_back(mask);
+        slots.push_back(slot);
+        if (static_cast<size_t>(at) >= used.size() * 64) {
+            used.push_back(0);
+            for (auto& h : holding) h.push_back(0);
         }
     }
-    values.resize(kept);
-    values.push_back({mask, first == INT_MAX ? nextSlot++ : first});
+    const size_t w = static_cast<size_t>(at) / 64;
+    const uint64_t bit = uint64_t{1} << (at % 64);
+    used[w] |= bit;
+    for (int a = 0; a < bits; ++a) {
+        if ((mask >> a) & 1) holding[static_cast<size_t>(a)][w] |= bit;
+    }
+    return at;
 }
 
-// The covered set is closed upwards, so a superset found covered has all its own supersets
-// covered too and is not entered. Each superset is reached once: bits are added in
-// ascending order.
-void MaskAbsorber::MarkSupersets(uint32_t mask) {
-    auto isCovered = [&](uint32_t m) { return (covered[m >> 6] >> (m & 63)) & 1; };
-    std::vector<std::pair<uint32_t, int>> pending{{mask, 0}};
-    while (!pending.empty()) {
-        auto [m, from] = pending.back();
-        pending.pop_back();
-        if (isCovered(m)) continue;
-        covered[m >> 6] |= uint64_t{1} << (m & 63);
-        for (int b = from; b < bits; ++b) {
-            const uint32_t up = m | (uint32_t{1} << b);
-            if (up != m && !isCovered(up)) pending.emplace_back(up, b + 1);
+// No stored value is a subset of the mask: it takes the place of its stored supersets (the
+// places holding every attribute of it), or a new slot.
+void MaskAbsorber::Record(uint32_t mask) {
+    int first = INT_MAX;
+    const uint64_t* within[32];
+    int n = 0;
+    for (int a = 0; a < bits; ++a) {
+        if ((mask >> a) & 1) within[n++] = holding[static_cast<size_t>(a)].data();
+    }
+    for (size_t w = 0; w < used.size(); ++w) {
+        uint64_t x = used[w];
+        for (int i = 0; i < n && x != 0; ++i) x &= within[i][w];
+        for (; x != 0; x &= x - 1) {
+            const int at = static_cast<int>(w * 64) + std::countr_zero(x);
+            const uint64_t bit = x & (~x + 1);
+            first = std::min(first, slots[static_cast<size_t>(at)]);
+            used[w] &= ~bit;
+            for (auto& h : holding) h[w] &= ~bit;
+            freePlaces.push_back(at);
         }
     }
+    Place(mask, first == INT_MAX ? nextSlot++ : first);
 }
 
 std::vector<uint32_t> MaskAbsorber::Result() const {
-    std::vector<Value> bySlot = values;
-    std::sort(bySlot.begin(), bySlot.end(), [](const Value& a, const Value& b) { return a.slot < b.slot; });
+    std::vector<std::pair<int, uint32_t>> bySlot;
+    for (size_t w = 0; w < used.size(); ++w) {
+        for (uint64_t x = used[w]; x != 0; x &= x - 1) {
+            const size_t at = w * 64 + static_cast<size_t>(std::countr_zero(x));
+            bySlot.emplace_back(slots[at], values[at]);
+        }
+    }
+    std::sort(bySlot.begin(), bySlot.end());
     std::vector<uint32_t> out;
     out.reserve(bySlot.size());
-    for (const Value& v : bySlot) out.push_back(v.mask);
+    for (const auto& v : bySlot) out.push_back(v.second);
     return out;
 }
 

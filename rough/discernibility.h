@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class TTable;
@@ -59,6 +60,7 @@ public:
     void Clear();
     // False when the mask is in the list already.
     bool Add(uint32_t mask);
+    bool Contains(uint32_t mask) const;
     int Size() const { return static_cast<int>(items.size()); }
     uint32_t operator[](int i) const { return items[static_cast<size_t>(i)]; }
     const std::vector<uint32_t>& Items() const { return items; }
@@ -70,24 +72,74 @@ private:
     std::vector<int32_t> slots;  // index into items, -1 = free
 };
 
-// Bit sets of a fixed number of words without repeats, in the order of first arrival.
+// Bit sets of a fixed number of words, one after another. The storage is kept when the
+// list is cleared, so that a list refilled step after step allocates only when it outgrows
+// its largest size.
+class SetList {
+public:
+    explicit SetList(int words = 1) : words(words) {}
+    int Size() const { return count; }
+    int Words() const { return words; }
+    const uint64_t* At(int i) const { return data.data() + static_cast<size_t>(i) * words; }
+    void Append(const uint64_t* set) {
+        if (static_cast<size_t>(count + 1) * words > data.size()) Grow();
+        uint64_t* to = data.data() + static_cast<size_t>(count) * words;
+        for (int w = 0; w < words; ++w) to[w] = set[w];
+        ++count;
+    }
+    void Clear() { count = 0; }
+    void Reserve(size_t sets);
+
+private:
+    void Grow();
+    int words;
+    int count = 0;
+    std::vector<uint64_t> data;
+};
+
+// Bit sets without repeats, in the order of first arrival, with a hash index beside them.
 class UniqueWordSets {
 public:
     explicit UniqueWordSets(int words);
     void Clear();
+    // False when the set is in the list already.
     bool Add(const uint64_t* set);
-    int Size() const { return count; }
-    int Words() const { return words; }
-    const uint64_t* At(int i) const { return data.data() + static_cast<size_t>(i) * words; }
-    void Swap(UniqueWordSets& other);
+    // The position of the set, -1 when it is not in the list.
+    int Find(const uint64_t* set) const;
+    int Size() const { return list.Size(); }
+    int Words() const { return list.Words(); }
+    const uint64_t* At(int i) const { return list.At(i); }
+    const SetList& List() const { return list; }
+    // Hands the sets over; the list starts empty again.
+    SetList TakeList();
 
 private:
+    // A slot holds the set's key (the set itself when it is one word, else its hash) and
+    // its position, so that a probe reads one place; position -1 = free.
+    struct Slot {
+        uint64_t key;
+        int64_t at;
+    };
+    uint64_t Key(const uint64_t* set) const;
+    size_t Home(uint64_t key) const;
     void Grow();
-    size_t Hash(const uint64_t* set) const;
-    int words;
-    int count = 0;
-    std::vector<uint64_t> data;
-    std::vector<int32_t> slots;
+    void Place(int index);
+    SetList list;
+    std::vector<Slot> slots;
+};
+
+// The masks of up to 26 attributes that include at least one of the masks added: a bitmap of
+// 2^bits bits, closed upwards.
+class UpwardClosure {
+public:
+    static constexpr int kMaxBits = 26;
+    explicit UpwardClosure(int bits);
+    bool Contains(uint32_t mask) const { return (covered[mask >> 6] >> (mask & 63)) & 1; }
+    void Add(uint32_t mask);
+
+private:
+    int bits;
+    std::vector<uint64_t> covered;
 };
 
 // What TIntSack::AddAbsorb applied to every offered mask in turn, followed by AddUnique of
@@ -109,18 +161,21 @@ public:
     std::vector<uint32_t> Result() const;
 
 private:
-    struct Value {
-        uint32_t mask;
-        int slot;
-    };
     bool IncludesStored(uint32_t mask) const;
     void Record(uint32_t mask);
-    void MarkSupersets(uint32_t mask);
+    int Place(uint32_t mask, int slot);
 
-    int bits;
     int nextSlot = 0;
-    std::vector<Value> values;
-    std::vector<uint64_t> covered;  // bitmap of masks including a stored one; empty = unused
+    // The distinct values at places that are reused, the first slot of each, and per
+    // attribute a bit set of the places whose value holds it, so that the supersets and
+    // subsets of a mask are found a word of places at a time.
+    std::vector<uint32_t> values;
+    std::vector<int> slots;
+    int bits;
+    std::vector<uint64_t> used;
+    std::vector<std::vector<uint64_t>> holding;
+    std::vector<int> freePlaces;
+    std::unique_ptr<UpwardClosure> covered;  // masks including a stored one; null = unused
     std::vector<uint32_t> recent;   // masks seen lately, by hash: a repeat is answered at once
 };
 

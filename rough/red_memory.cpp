@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <cassert>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/report.h"
 #include "core/text_scan.h"
+#include "core/table.h"
 #include "rough/alloc_guard.h"
+#include "rough/boole.h"
+#include "rough/general_dec.h"
 
 using tree_walk::DeleteTree;
 using tree_walk::VisitPreOrder;
@@ -297,6 +301,113 @@ TRed* TRedMemory::GetRed(int i) const { return NthInPreOrder(i)->GetRed(); }
 
 void TRedMemory::GetRedArray(TRed** array, int* n) const {
     if (root != nullptr) root->ToArray(array, n);
+}
+
+// The reducts of the sack reasoner are taken over in their order.
+void TRedMemory::InsertAll(TIntSackSet& reducts) {
+    for (int i = 0; i < reducts.GetNoElem(); ++i) {
+        CheckBreak();
+        Insert(OrOutOfMemory([&] { return std::make_unique<TRed>(reducts.ClearElem(i)); }));
+    }
+}
+
+// The masks of the mask reasoner become ascending attribute sacks.
+void TRedMemory::InsertAll(const TIntSack& masks, int k) {
+    for (int m : masks) {
+        CheckBreak();
+        auto red = OrOutOfMemory([&] {
+            auto attrs = std::make_unique<TIntSack>(k);
+            for (int a = 0; a < k; ++a) {
+                if (static_cast<unsigned>(m) & (1u << a)) attrs->AddElem(a);
+            }
+            return std::make_unique<TRed>(std::move(attrs));
+        });
+        Insert(std::move(red));
+    }
+}
+
+namespace {
+
+int ConditionAttributes(const TTable& table, int relative) {
+    return relative != 0 ? table.GetNoAttr() - 1 : table.GetNoAttr();
+}
+
+}  // namespace
+
+// The decision column holds the classes only for the reasoning; an error on the way leaves
+// the table with its own decisions as well.
+void TRedMemory::CalculateGlobalReducts(TTable* table, int relative, int missing) {
+    ShowProgress(0);
+    const int k = ConditionAttributes(*table, relative);
+    TGeneralDec genDec;
+    std::optional<ModifiedDecisionScope> classes;
+    if (relative != 0) {
+        genDec.CalcGenDec(table);
+        genDec.CreateGenDec(table);
+        classes.emplace(genDec, table);
+    }
+    if (k > 31) {
+        TBoole reasoner;
+        reasoner.CalcAllGlobReducts(table, relative != 0 ? 1 : 0, missing);
+        InsertAll(*reasoner.GetReducts());
+    } else {
+        TBoole31 reasoner;
+        reasoner.CalcAllGlobReducts(table, relative != 0 ? 1 : 0, missing);
+        InsertAll(*reasoner.GetReducts(), k);
+    }
+    if (classes) classes->Restore();
+    ShowProgress(100);
+}
+
+// Object by object, the classes are put in for the reasoning and taken out before the
+// object's reducts are stored; the percentage of objects done is shown when it grows.
+void TRedMemory::CalculateLocalReducts(TTable* table, int relative, int missing) {
+    const int k = ConditionAttributes(*table, relative);
+    relative = relative != 0 ? 1 : 0;
+    TGeneralDec genDec;
+    if (relative == 1) {
+        genDec.CalcGenDec(table);
+        genDec.CreateGenDec(table);
+    }
+    std::unique_ptr<TBoole31> masks;
+    std::unique_ptr<TBoole> sacks;
+    OrOutOfMemory([&] {
+        if (k < 32) {
+            masks = std::make_unique<TBoole31>();
+        } else {
+            sacks = std::make_unique<TBoole>();
+        }
+    });
+    const int n = table->GetNoObj();
+    long long shown = 0;
+    for (int i = 0; i < n; ++i) {
+        if (sacks && !CheckBreak()) return;
+        {
+            std::optional<ModifiedDecisionScope> classes;
+            if (relative == 1) classes.emplace(genDec, table);
+            if (masks) {
+                masks->CalcAllLocalReducts(table, i, relative, missing);
+            } else {
+                sacks->CalcAllLocalReducts(table, i, relative, missing);
+            }
+            if (classes) classes->Restore();
+        }
+        if (masks) {
+            InsertAll(*masks->GetReducts(), k);
+            if (!CheckBreak()) return;
+        } else {
+            InsertAll(*sacks->GetReducts());
+        }
+        const long long p = (i + 1LL) * 100 / n;
+        if (p > shown) {
+            ShowProgress(static_cast<int>(p));
+            shown = p;
+        }
+    }
+    masks.reset();
+    sacks.reset();
+    if (relative == 1) genDec.ReconstructOrigDec(table);
+    ShowProgress(100);
 }
 
 // The number of reducts, then per reduct its size and its attributes, each number followed

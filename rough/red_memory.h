@@ -119,6 +119,11 @@ public:
     // the new one is deleted.
     void Insert(std::unique_ptr<TRed> reduct);
 
+    // All reducts of the table, or the union of every object's local reducts, by Boolean
+    // reasoning (the mask reasoner up to 31 condition attributes). Relative calculations see
+    // generalized-decision classes in the decision column, which gets its values back after.
+    void CalculateGlobalReducts(TTable* table, int relative, int missing);
+    void CalculateLocalReducts(TTable* table, int relative, int missing);
     // Reducts found by the genetic search (defined with it), added to the memory.
     void CalculateGeneticReducts(TTable* table, int local, int relative, int limit, int speed);
 
@@ -142,6 +147,8 @@ private:
         bool operator()(const TRed* a, const TRedLeaf* b) const;
     };
     TRedLeaf* NthInPreOrder(int i) const;
+    void InsertAll(TIntSackSet& reducts);
+    void InsertAll(const TIntSack& masks, int k);
     void Reindex();
 
     int count = 0;

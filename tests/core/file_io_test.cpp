@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <iterator>
 
 #include "core/file_io.h"
 #include "tests/support/test_files.h"
@@ -57,6 +58,16 @@ TEST(FileIo, FailedReplaceLeavesTheOriginal) {
     EXPECT_FALSE(ReplaceWholeFile(sub.c_str(), "x"));  // a folder is never replaced
     EXPECT_TRUE(std::filesystem::is_directory(sub));
     EXPECT_FALSE(ReplaceWholeFile(dir.File("missing/t").c_str(), "x"));
+}
+
+// A name as long as a name can be leaves no room for the temporary file's suffix.
+TEST(FileIo, ReplaceALongestName) {
+    ScratchDir dir;
+    const std::string name = dir.File(std::string(255, 'n'));
+    WriteFileBytes(name, "old");
+    ASSERT_TRUE(ReplaceWholeFile(name.c_str(), "new"));
+    EXPECT_EQ(ReadFileBytes(name), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
 }
 
 TEST(FileIo, ReplaceFollowsALink) {

@@ -250,15 +250,16 @@ inline std::set<std::vector<int>> MinimalHittingSets(const TTable& t, int object
     }
     std::set<std::vector<int>> out;
     if (clauses.empty()) return out;
-    std::vector<uint32_t> hitting;
+    auto hits = [&](uint32_t s) {
+        for (uint32_t c : clauses) {
+            if ((s & c) == 0) return false;
+        }
+        return true;
+    };
     for (uint32_t s = 0; s < (uint32_t{1} << k); ++s) {
-        bool all = true;
-        for (uint32_t c : clauses) all = all && (s & c) != 0;
-        if (all) hitting.push_back(s);
-    }
-    for (uint32_t s : hitting) {
+        if (!hits(s)) continue;
         bool minimal = true;
-        for (uint32_t u : hitting) minimal = minimal && !(u != s && (u & s) == u);
+        for (int a = 0; a < k && minimal; ++a) minimal = !((s >> a) & 1) || !hits(s & ~(uint32_t{1} << a));
         if (minimal) out.insert(AttrsOf(s));
     }
     return out;

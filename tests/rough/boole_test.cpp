@@ -125,6 +125,18 @@ TEST_F(BooleProperty, LargerRandomTables) {
     }
 }
 
+// Many attributes and few objects: long expansions whose terms share most of their
+// clearing, where both reasoners' orders are most easily disturbed.
+TEST_F(BooleProperty, ManyTermsPerTable) {
+    SeedRand(17);
+    for (int round = 0; round < 12; ++round) {
+        TTable t;
+        RandomTable(t, 8 + Draw(6), 15 + Draw(6), 2, 0);
+        CheckAgainstReferences(t, 1, 0, "round " + std::to_string(round));
+        if (HasFatalFailure()) return;
+    }
+}
+
 // The mask reasoner up to its 31 attributes, where no bitmap of masks is kept.
 TEST_F(BooleProperty, ManyAttributesFewVarying) {
     SeedRand(3);
