@@ -8,6 +8,7 @@
 #include <numeric>
 
 #include "core/error.h"
+#include "core/middle_pivot_sort.h"
 
 namespace {
 
@@ -106,38 +107,9 @@ int TProjection::SortObjects(const TDTable& table, int* permutation) {
         }
         key = computed.data();
     }
-    int exchanged = 0;
-    pending.clear();
-    if (objects > 1) pending.emplace_back(0, objects - 1);
-    while (!pending.empty()) {
-        const auto [lo, hi] = pending.back();
-        pending.pop_back();
-        int i = lo;
-        int j = hi;
-        const double pivot = key[permutation[lo + (hi - lo) / 2]];
-        do {
-            while (key[permutation[i]] < pivot) ++i;
-            while (pivot < key[permutation[j]]) --j;
-            if (i <= j) {
-                if (i < j) {
-                    std::swap(permutation[i], permutation[j]);
-                    exchanged = 1;
-                }
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        const bool left = lo < j;
-        const bool right = i < hi;
-        if (left && right && j - lo < hi - i) {
-            pending.emplace_back(i, hi);
-            pending.emplace_back(lo, j);
-        } else {
-            if (left) pending.emplace_back(lo, j);
-            if (right) pending.emplace_back(i, hi);
-        }
-    }
-    return exchanged;
+    const bool exchanged = MiddlePivotQuickSort(
+        permutation.data(), 0, objects - 1, [key](int x, int y) { return key[x] < key[y]; }, pending);
+    return exchanged ? 1 : 0;
 }
 
 double TProjection::Purity(const double* counts, int n, int& cls, double threshold) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/middle_pivot_sort.h"
+
 namespace {
 
 const char* const kGeneticMessages[] = {
@@ -42,31 +44,11 @@ void Roulette(const std::vector<double>& values, int k, std::vector<int>& select
     }
 }
 
-// Quicksort of the indexes by ascending value: middle pivot, Hoare-style partition. Equal
-// values end up in whatever order this partitioning gives, and that order decides the ranks,
-// so the partitioning is kept as it is; the explicit stack only replaces the recursion (the
-// parts are disjoint, so the order they are finished in does not matter).
+// Indexes by ascending value. Equal values end up in whatever order the partitioning gives,
+// and that order decides the ranks.
 void SortIndexesByValue(std::vector<int>& index, const std::vector<double>& value) {
-    if (index.size() < 2) return;
-    std::vector<std::pair<int, int>> pending{{0, static_cast<int>(index.size()) - 1}};
-    while (!pending.empty()) {
-        const auto [lo, hi] = pending.back();
-        pending.pop_back();
-        const double pivot = value[index[(lo + hi) / 2]];
-        int i = lo;
-        int j = hi;
-        do {
-            while (value[index[i]] < pivot) ++i;
-            while (value[index[j]] > pivot) --j;
-            if (i <= j) {
-                std::swap(index[i], index[j]);
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        if (lo < j) pending.emplace_back(lo, j);
-        if (i < hi) pending.emplace_back(i, hi);
-    }
+    MiddlePivotQuickSort(index.data(), 0, static_cast<int>(index.size()) - 1,
+                         [&value](int x, int y) { return value[x] < value[y]; });
 }
 
 // Rank selection: the member with the r-th lowest value (from 0) weighs r + 1.

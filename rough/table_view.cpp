@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/error.h"
+#include "core/middle_pivot_sort.h"
 #include "core/table.h"
 #include "rough/int_hash.h"
 
@@ -213,39 +214,11 @@ int TTableView::Compare(int o1, int o2, const int* list) const {
 }
 
 // Partition around the object in the middle position; each side then goes to the quicksort
-// again when its span is at least the bubble threshold, else to the bubble pass. The sides
-// wait in an explicit list instead of the call stack (a badly split range would otherwise
-// recurse once per object); they are disjoint, so the order in which they are done does not
-// change the result. The smaller waits on top, which keeps the list short.
+// again when its span is at least the bubble threshold, else to the bubble pass.
 void TTableView::QuickSort(int lo, int hi, const int* list) {
-    if (lo >= hi) return;
-    std::vector<std::pair<int, int>> pending{{lo, hi}};
-    while (!pending.empty()) {
-        const auto [l, h] = pending.back();
-        pending.pop_back();
-        const int pivot = order[static_cast<size_t>(l + (h - l) / 2)];
-        int i = l;
-        int j = h;
-        do {
-            while (Compare(order[static_cast<size_t>(i)], pivot, list) == 1) ++i;
-            while (Compare(pivot, order[static_cast<size_t>(j)], list) == 1) --j;
-            if (i <= j) {
-                std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        std::pair<int, int> sides[2] = {{l, j}, {i, h}};
-        if (j - l < h - i) std::swap(sides[0], sides[1]);
-        for (const auto& [from, to] : sides) {
-            if (from >= to) continue;
-            if (to - from >= bubbleThreshold) {
-                pending.emplace_back(from, to);
-            } else {
-                BubbleSort(from, to, list);
-            }
-        }
-    }
+    MiddlePivotQuickSort(
+        order.data(), lo, hi, [this, list](int x, int y) { return Compare(x, y, list) == 1; }, bubbleThreshold,
+        [this, list](int from, int to) { BubbleSort(from, to, list); });
 }
 
 void TTableView::BubbleSort(int lo, int hi, const int* list) {
