@@ -108,7 +108,7 @@ int TProjection::SortObjects(const TDTable& table, int* permutation) {
         key = computed.data();
     }
     const bool exchanged = MiddlePivotQuickSort(
-        permutation.data(), 0, objects - 1, [key](int x, int y) { return key[x] < key[y]; }, pending);
+        permutation, 0, objects - 1, [key](int x, int y) { return key[x] < key[y]; }, pending);
     return exchanged ? 1 : 0;
 }
 
