@@ -40,6 +40,16 @@ bool ParseReal(const std::string& w, Real& value, Real (*fallback)(const char*, 
     return true;
 }
 
+// Hands every "@"-separated part of `name` but the last to `step`, and returns the last.
+template <class Step>
+std::string_view WalkParts(std::string_view name, Step step) {
+    for (size_t at = name.find('@'); at != std::string_view::npos; at = name.find('@')) {
+        step(name.substr(0, at));
+        name.remove_prefix(at + 1);
+    }
+    return name;
+}
+
 float StrToFloat(const char* s, char** end) { return std::strtof(s, end); }
 double StrToDouble(const char* s, char** end) { return std::strtod(s, end); }
 
@@ -58,6 +68,7 @@ void mfstream::Index() {
     }
     clear();
     path.clear();
+    open.clear();
 }
 
 void mfstream::IndexWords() {
@@ -92,42 +103,62 @@ void mfstream::IndexWords() {
 void mfstream::IndexWord(const std::string& w, std::streamoff after) {
     if (w.size() < 2) return;
     if (w[1] == '<') {
-        if (w.size() >= 3) EnterSection(std::string_view(w).substr(2));
+        if (w.size() >= 3) EnterSection(std::string_view(w).substr(2), true);
         return;
     }
     if (w[1] == '>') {
         LeaveLabel();
         return;
     }
-    if (!labels.emplace(Key(std::string_view(w).substr(1)), after).second) throw duplicatelabel();
+    if (!labels.emplace(LabelKey(std::string_view(w).substr(1), true), after).second) throw duplicatelabel();
 }
 
-std::string mfstream::Key(std::string_view label) const {
-    std::string key;
-    key.reserve(path.size() + 1 + label.size());
-    key += path;
-    key += '@';
-    key += label;
-    return key;
+int mfstream::FindSection(int parent, std::string_view name) const {
+    if (parent == kNoSection) return kNoSection;
+    const auto it = sections.find(Key(parent, name));
+    return it == sections.end() ? kNoSection : it->second;
 }
 
-void mfstream::EnterSection(std::string_view name) {
+int mfstream::AddSection(int parent, std::string_view name) {
+    const int next = static_cast<int>(sections.size()) + 1;
+    return sections.try_emplace(Key(parent, name), next).first->second;
+}
+
+void mfstream::EnterSection(std::string_view name, bool add) {
     path += '@';
     path += name;
+    auto enter = [&](std::string_view part) {
+        open.push_back(add ? AddSection(Current(), part) : FindSection(Current(), part));
+    };
+    enter(WalkParts(name, enter));
 }
 
-void mfstream::EnterLabel(const char* name) { EnterSection(name); }
+mfstream::Key mfstream::LabelKey(std::string_view label, bool add) {
+    if (!add) return std::as_const(*this).LabelKey(label);
+    int node = Current();
+    const std::string_view last = WalkParts(label, [&](std::string_view part) { node = AddSection(node, part); });
+    return Key(node, last);
+}
+
+mfstream::Key mfstream::LabelKey(std::string_view label) const {
+    int node = Current();
+    const std::string_view last = WalkParts(label, [&](std::string_view part) { node = FindSection(node, part); });
+    return Key(node, last);
+}
+
+void mfstream::EnterLabel(const char* name) { EnterSection(name, false); }
 
 void mfstream::LeaveLabel() {
     const size_t at = path.rfind('@');
     if (at == std::string::npos) throw cantuptree();
     path.erase(at);
+    open.pop_back();
 }
 
-bool mfstream::IsLabel(const char* label) const { return labels.count(Key(label)) != 0; }
+bool mfstream::IsLabel(const char* label) const { return labels.count(LabelKey(label)) != 0; }
 
 std::istream& mfstream::SeekLabel(const char* label) {
-    auto it = labels.find(Key(label));
+    auto it = labels.find(LabelKey(label));
     if (it == labels.end()) throw isnotlabel();
     clear();
     seekg(std::streampos(it->second));

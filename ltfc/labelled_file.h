@@ -4,6 +4,8 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "ltfc/exceptions.h"
 
@@ -58,15 +60,33 @@ public:
     const std::string& GetPath() const { return path; }
 
 private:
+    // A label's key: the section it lies in and the part of its name after the last "@".
+    using Key = std::pair<int, std::string>;
+
     void Index();
     void IndexWords();
     void IndexWord(const std::string& w, std::streamoff after);
-    void EnterSection(std::string_view name);
-    std::string Key(std::string_view label) const;
+    // Appends "@" + name to the path; `add` makes the sections the index meets.
+    void EnterSection(std::string_view name, bool add);
+    int Current() const { return open.empty() ? kTop : open.back(); }
+    int FindSection(int parent, std::string_view name) const;
+    int AddSection(int parent, std::string_view name);
+    // The key path + "@" + label spells; with `add`, the sections it names are made.
+    Key LabelKey(std::string_view label, bool add);
+    Key LabelKey(std::string_view label) const;
     // The next whitespace-separated word, false at the end of the file or on a failed stream.
     bool NextWord();
 
+    // A key is the path and the label joined by "@". Stored as such, every label of a deeply
+    // nested section would repeat all the names around it, and a file of nested sections
+    // would need memory quadratic in its size. So the "@"-separated parts of the path are
+    // nodes of a tree of sections (the top level is node 0), and a label is keyed by its
+    // node and its last part: the same keys, the same equalities, in memory linear in the file.
+    static constexpr int kTop = 0;
+    static constexpr int kNoSection = -1;  // a section the file does not have
     std::string path;
-    std::map<std::string, std::streamoff> labels;
+    std::vector<int> open;               // node of each part of the path, innermost last
+    std::map<Key, int> sections;         // (parent node, name) -> node
+    std::map<Key, std::streamoff> labels;
     std::string word;  // scratch of NextWord, kept to avoid one allocation per value
 };

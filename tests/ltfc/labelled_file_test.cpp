@@ -1,11 +1,28 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#else
+#include <malloc.h>
+#endif
 
 #include "ltfc/labelled_file.h"
 #include "tests/support/test_files.h"
 
 namespace {
+
+// Bytes the program holds on its heap right now.
+size_t HeapInUse() {
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#endif
+}
 
 class LabelledFileTest : public ::testing::Test {
 protected:
@@ -80,6 +97,52 @@ TEST_F(LabelledFileTest, IndexingFailures) {
     EXPECT_THROW(mfstream(Write("@A 1 @>").c_str()), mfstream::cantuptree);
     // The same label once in each section is no duplicate.
     EXPECT_NO_THROW(mfstream(Write("@A 1 @<S @A 2 @> @<T @A 3 @>").c_str()));
+}
+
+// The index of a file grows with the file, not with the depth of its sections: a file of
+// deeply nested sections, each holding a label, must not need memory quadratic in its size.
+TEST_F(LabelledFileTest, DeepSectionsAreIndexedInMemoryLinearInTheFile) {
+    constexpr int kDepth = 6000;
+    std::string text;
+    for (int i = 0; i < kDepth; ++i) text += "@<a @x 1\n";
+    const std::string name = Write(text);
+    const size_t before = HeapInUse();
+    mfstream in(name.c_str());
+    const size_t used = HeapInUse() - before;
+    EXPECT_LT(used, 64 * text.size()) << "bytes of index for a file of " << text.size();
+    for (int i = 0; i < kDepth; ++i) in.EnterLabel("a");
+    int x = 0;
+    in.ReadValue("x", x);
+    EXPECT_EQ(x, 1);
+    EXPECT_FALSE(in.IsLabel("a"));
+}
+
+// Keys are the section names and the label joined by "@", so a name that holds "@" reaches
+// the same key as the sections it spells, and leaving cuts the path at its last "@".
+TEST_F(LabelledFileTest, NamesHoldingTheSeparatorSpellNestedSections) {
+    mfstream in(Write("@<a@b @V 1 @> @W 2 @> @x@y 3 @<p @q@r 4 @>").c_str());
+    int v = 0;
+    in.EnterLabel("a");
+    in.ReadValue("W", v);  // "@>" left only "b"
+    EXPECT_EQ(v, 2);
+    in.EnterLabel("b");
+    in.ReadValue("V", v);
+    EXPECT_EQ(v, 1);
+    in.LeaveLabel();
+    in.LeaveLabel();
+    in.EnterLabel("x");
+    in.ReadValue("y", v);
+    EXPECT_EQ(v, 3);
+    in.LeaveLabel();
+    in.EnterLabel("p@q");
+    EXPECT_EQ(in.GetPath(), "@p@q");
+    in.ReadValue("r", v);
+    EXPECT_EQ(v, 4);
+    in.LeaveLabel();
+    EXPECT_EQ(in.GetPath(), "@p");
+    EXPECT_TRUE(in.IsLabel("q@r"));
+    EXPECT_FALSE(in.IsLabel("r"));
+    EXPECT_THROW(mfstream(Write("@<s @t 1 @> @s@t 2").c_str()), mfstream::duplicatelabel);
 }
 
 TEST_F(LabelledFileTest, MissingFileFailsAtTheFirstRequiredLabel) {
