@@ -167,6 +167,26 @@ TEST_F(ControllerTest, FurtherTrainingContinuesTheNetworkWithFreshEtaEta) {
     for (int i = 0; i < net->GetNeuronCount(); ++i) EXPECT_EQ(net->GetNeuron(i).EtaEta, 1.0f);
 }
 
+// Each step is told how many steps are left, itself included: every neuron that learned in
+// the last step (all but one inserted there) ends the run with EtaEta 0. After two steps the
+// neuron the first step put into the empty network has learned exactly once, in the last step.
+TEST_F(ControllerTest, EtaEtaRunsOutAtTheLastStep) {
+    for (int steps : {2, 3, 60}) {
+        CLtfcController run;
+        run.LoadDatabase(Seven().c_str());
+        run.steps = steps;
+        Stdout([&] { run.Train(CNetParams(), false, 0.0005f); });
+        const CNet* net = run.GetNet();
+        int learned = 0;
+        for (int i = 0; i < net->GetNeuronCount(); ++i) {
+            const CNeuron& n = net->GetNeuron(i);
+            EXPECT_EQ(n.EtaEta, n.Life > 0 ? 0.0f : 1.0f) << steps << " steps, neuron " << i;
+            learned += n.Life > 0;
+        }
+        EXPECT_GT(learned, 0) << steps << " steps";
+    }
+}
+
 // Two processes that start training within the same second.
 TEST_F(ControllerTest, SameSecondSameNetwork) {
     const std::string data = Seven();
