@@ -101,12 +101,14 @@ TEST(FileIo, ReplaceWritesIntoAPipeInPlace) {
     close(reader);
 }
 
+constexpr int kCannotDropPrivileges = 100;
+
 // Runs `work` in a child process that, when it runs as the superuser, first becomes an
 // ordinary user (whom permission bits then bind); returns the child's exit code.
 int RunAsOrdinaryUser(const std::function<int()>& work) {
     const pid_t pid = fork();
     if (pid == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(kCannotDropPrivileges);
         _exit(work());
     }
     int status = 0;
@@ -122,7 +124,9 @@ TEST(FileIo, ReplaceRefusesAFileThatCannotBeWritten) {
     const std::string name = dir.File("t.tab");
     WriteFileBytes(name, "old");
     ASSERT_EQ(chmod(name.c_str(), 0444), 0);
-    EXPECT_EQ(RunAsOrdinaryUser([&] { return ReplaceWholeFile(name.c_str(), "new") ? 1 : 0; }), 0);
+    const int refused = RunAsOrdinaryUser([&] { return ReplaceWholeFile(name.c_str(), "new") ? 1 : 0; });
+    if (refused == kCannotDropPrivileges) GTEST_SKIP() << "no ordinary user to become";
+    EXPECT_EQ(refused, 0);
     EXPECT_EQ(ReadFileBytes(name), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
     // A writable one in the same place is replaced.
@@ -137,7 +141,7 @@ TEST(FileIo, ReplaceKeepsTheOwner) {
     ScratchDir dir;
     const std::string name = dir.File("t.tab");
     WriteFileBytes(name, "old");
-    ASSERT_EQ(chown(name.c_str(), 65534, 65534), 0);
+    if (chown(name.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "no other user to give the file to";
     ASSERT_TRUE(ReplaceWholeFile(name.c_str(), "new"));
     struct stat st;
     ASSERT_EQ(stat(name.c_str(), &st), 0);
