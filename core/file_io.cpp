@@ -71,6 +71,10 @@ bool ReplaceWholeFile(const char* name, const std::string& data) {
         exists = ::stat(target.c_str(), &st) == 0;
     }
     if (exists && S_ISDIR(st.st_mode)) return false;
+    // A pipe or a device is written into: a file renamed over it would take its place.
+    if (exists && !S_ISREG(st.st_mode)) return WriteWholeFile(target.c_str(), data);
+    // A file that could not be opened for writing is not replaced behind its back either.
+    if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return false;
     mode_t mode;
     if (exists) {
         mode = st.st_mode & 07777;
@@ -87,6 +91,12 @@ bool ReplaceWholeFile(const char* name, const std::string& data) {
     if (temp.size() - base > NAME_MAX) temp = target.substr(0, base) + ".tmpXXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
+    // The file stays its owner's, as it would after writing into it; only the superuser can
+    // give it away, and anyone else already owns what they replace or cannot do better.
+    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
+        const int given = ::fchown(fd, st.st_uid, st.st_gid);
+        (void)given;
+    }
     bool ok = WriteAll(fd, data) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     if (::close(fd) != 0) ok = false;
     if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;

@@ -12,7 +12,8 @@ bool ReadWholeFile(const char* name, std::string& out);
 bool WriteWholeFile(const char* name, const std::string& data);
 
 // Writes `data` into a temporary file beside `name` and renames it over `name`, so that the
-// old contents survive any failure. Keeps the old file's permission bits; follows a link.
+// old contents survive any failure. Keeps the old file's permission bits and owner; follows
+// a link. A file that may not be written is refused; a pipe or a device is written into.
 bool ReplaceWholeFile(const char* name, const std::string& data);
 
 // Decimal text of a number appended to a buffer (the table writers' hot path).

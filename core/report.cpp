@@ -1,5 +1,8 @@
 #include "core/report.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdarg>
 #include <cstdlib>
 
@@ -12,9 +15,14 @@ int g_RuleBufSize = 0;
 
 TLogFile::~TLogFile() { Close(); }
 
+// Created with the permission bits 0644 (less what the creation mask takes away), truncated
+// when it exists.
 bool TLogFile::Open(const char* name) {
     Close();
-    file = std::fopen(name, "w");
+    const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    file = ::fdopen(fd, "w");
+    if (file == nullptr) ::close(fd);
     return file != nullptr;
 }
 

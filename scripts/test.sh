@@ -17,7 +17,7 @@ fi
 
 jobs=$(nproc)
 echo "== plain build and tests"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVARNEL_TESTS=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVARNEL_SANITIZE=OFF -DVARNEL_TESTS=ON -DVARNEL_BENCH=ON
 cmake --build build -j"$jobs"
 (cd build && ctest -j"$jobs" --output-on-failure)
 

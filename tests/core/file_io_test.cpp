@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <iterator>
 
 #include "core/file_io.h"
@@ -77,6 +81,72 @@ TEST(FileIo, ReplaceFollowsALink) {
     ASSERT_TRUE(ReplaceWholeFile(dir.File("link").c_str(), "new"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link")));
     EXPECT_EQ(ReadFileBytes(dir.File("real")), "new");
+}
+
+// A pipe or a device named as an output is written into, as opening it for writing does; a
+// file put in its place would, for a device such as the null device, break it for everyone.
+TEST(FileIo, ReplaceWritesIntoAPipeInPlace) {
+    ScratchDir dir;
+    const std::string name = dir.File("pipe");
+    ASSERT_EQ(mkfifo(name.c_str(), 0644), 0);
+    const int reader = open(name.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_TRUE(ReplaceWholeFile(name.c_str(), "cuts"));
+    struct stat st;
+    ASSERT_EQ(lstat(name.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    char buf[16] = {};
+    EXPECT_EQ(read(reader, buf, sizeof buf), 4);
+    EXPECT_STREQ(buf, "cuts");
+    close(reader);
+}
+
+constexpr int kCannotDropPrivileges = 100;
+
+// Runs `work` in a child process that, when it runs as the superuser, first becomes an
+// ordinary user (whom permission bits then bind); returns the child's exit code.
+int RunAsOrdinaryUser(const std::function<int()>& work) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(kCannotDropPrivileges);
+        _exit(work());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A file the user may not write stays as it is, even in a folder where a new file could be
+// made and renamed over it.
+TEST(FileIo, ReplaceRefusesAFileThatCannotBeWritten) {
+    ScratchDir dir;
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
+    const std::string name = dir.File("t.tab");
+    WriteFileBytes(name, "old");
+    ASSERT_EQ(chmod(name.c_str(), 0444), 0);
+    const int refused = RunAsOrdinaryUser([&] { return ReplaceWholeFile(name.c_str(), "new") ? 1 : 0; });
+    if (refused == kCannotDropPrivileges) GTEST_SKIP() << "no ordinary user to become";
+    EXPECT_EQ(refused, 0);
+    EXPECT_EQ(ReadFileBytes(name), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
+    // A writable one in the same place is replaced.
+    ASSERT_EQ(chmod(name.c_str(), 0666), 0);
+    EXPECT_EQ(RunAsOrdinaryUser([&] { return ReplaceWholeFile(name.c_str(), "new") ? 1 : 0; }), 1);
+    EXPECT_EQ(ReadFileBytes(name), "new");
+}
+
+// The superuser rewriting someone's table leaves it theirs, as writing into it would.
+TEST(FileIo, ReplaceKeepsTheOwner) {
+    if (geteuid() != 0) GTEST_SKIP() << "only the superuser can give a file to another user";
+    ScratchDir dir;
+    const std::string name = dir.File("t.tab");
+    WriteFileBytes(name, "old");
+    if (chown(name.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "no other user to give the file to";
+    ASSERT_TRUE(ReplaceWholeFile(name.c_str(), "new"));
+    struct stat st;
+    ASSERT_EQ(stat(name.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
 }
 
 TEST(AppendInt, DecimalText) {

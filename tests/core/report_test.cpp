@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "core/error.h"
@@ -37,6 +39,26 @@ TEST(LogFile, RawWriteLeavesTheLineOpen) {
     LogFile.Write("Acc=1         licz=0");
     LogMessage("Table saved to \"r\"");
     EXPECT_EQ(log.Text(), "Acc=1         licz=0Table saved to \"r\"\n");
+}
+
+// The LOG is created readable by all and writable by its owner, whatever the process's
+// creation mask would otherwise allow.
+TEST(LogFile, CreatedWithPermissionBits0644) {
+    ScratchDir dir;
+    const std::string name = dir.File("LOG");
+    const mode_t mask = umask(0);
+    const bool opened = LogFile.Open(name.c_str());
+    umask(mask);
+    ASSERT_TRUE(opened);
+    LogMessage("line");
+    LogFile.Close();
+    struct stat st;
+    ASSERT_EQ(stat(name.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+    // An existing LOG is truncated.
+    ASSERT_TRUE(LogFile.Open(name.c_str()));
+    LogFile.Close();
+    EXPECT_EQ(ReadFileBytes(name), "");
 }
 
 TEST(ShowProgress, WritesTheNumberRightAfterTheWord) {
