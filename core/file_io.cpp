@@ -31,7 +31,9 @@ bool ReadWholeFile(const char* name, std::string& out) {
     int fd = ::open(name, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    // A device never ends (/dev/zero) or is no data file at all; reading it would only
+    // exhaust memory. Folders cannot be read either. Pipes end, so they are read.
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
         ::close(fd);
         return false;
     }

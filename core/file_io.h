@@ -5,7 +5,7 @@
 // Whole-file reading and checked writing. Every writer of the program goes through here so
 // that a full disk or a failed write is reported instead of passing for success.
 
-// False when the file cannot be opened (a folder cannot), or reading fails.
+// False when the file cannot be opened (a folder or a device cannot), or reading fails.
 bool ReadWholeFile(const char* name, std::string& out);
 
 // Creates or truncates `name` and writes `data`; false on any failure, including at close.

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace {
 
@@ -56,6 +57,9 @@ double StrToDouble(const char* s, char** end) { return std::strtod(s, end); }
 }  // namespace
 
 mfstream::mfstream(const char* fileName) : std::ifstream(fileName, std::ios::in | std::ios::binary) {
+    // A device never ends (/dev/zero): it is treated like a file that cannot be opened.
+    struct stat st;
+    if (is_open() && ::stat(fileName, &st) == 0 && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))) close();
     Index();
 }
 

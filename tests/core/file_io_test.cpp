@@ -35,6 +35,7 @@ TEST(FileIo, ReadRefusesMissingFilesAndFolders) {
     std::string out = "junk";
     EXPECT_FALSE(ReadWholeFile(dir.File("missing").c_str(), out));
     EXPECT_FALSE(ReadWholeFile(dir.Path().c_str(), out));
+    EXPECT_FALSE(ReadWholeFile("/dev/zero", out));  // would never end
 }
 
 TEST(FileIo, ReplaceKeepsPermissionsAndLeavesNoTemporary) {

@@ -153,6 +153,8 @@ TEST_F(LabelledFileTest, MissingFileFailsAtTheFirstRequiredLabel) {
     EXPECT_THROW(in.CheckValue("FileType", "data"), mfstream::isnotlabel);
     mfstream folder(dir.Path().c_str());
     EXPECT_THROW(folder.SeekLabel("FileType"), mfstream::isnotlabel);
+    mfstream endless("/dev/zero");  // indexing it would never end
+    EXPECT_THROW(endless.SeekLabel("FileType"), mfstream::isnotlabel);
 }
 
 TEST_F(LabelledFileTest, CheckValueComparesOneWord) {
