@@ -1,6 +1,7 @@
 #include "rough/genetic_reducts.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -97,8 +98,10 @@ void TGenRed::SetSpeed(int level, int maxReducts) {
             generations = 60;
             populationSize = 50;
         } else if (level > 2) {
-            const long long l = level;
-            generations = 10 * l * l;
+            // 10 x L x L passes 64 bits near L = 960 million; beyond that the run is endless
+            // anyway, so the count stays at the largest one rather than wrap.
+            const __int128 l = level;
+            generations = static_cast<long long>(std::min<__int128>(10 * l * l, LLONG_MAX));
             populationSize = 50;
         }
         const long long reach =

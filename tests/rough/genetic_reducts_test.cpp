@@ -258,6 +258,18 @@ TEST(GenRedSpeed, LevelsRiseWithAWarningUntilTheReductsCanBeFound) {
     // A negative level keeps what an earlier call set.
     search.SetSpeed(-1, 1);
     EXPECT_EQ(search.GetNoGenerations(), 10LL * 3590 * 3590);
+
+    // From about level 960 million, 10 x L x L no longer fits 64 bits: the count stays at
+    // the largest one, not a wrapped (possibly negative, so zero-generation) value.
+    TGenRed high;
+    high.SetSpeed(960000000, 1);
+    EXPECT_EQ(high.GetNoGenerations(), 9216000000000000000LL);
+    for (int level : {961000000, 2000000000, INT_MAX}) {
+        SCOPED_TRACE(level);
+        high.SetSpeed(level, INT_MAX);
+        EXPECT_EQ(high.GetNoGenerations(), LLONG_MAX);
+        EXPECT_EQ(high.GetPopulationSize(), 50);
+    }
 }
 
 TEST(GenRed, AGlobalRunLogsItsStepsShowsProgressPerGenerationAndHandsOverTheBest) {
