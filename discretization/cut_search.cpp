@@ -30,13 +30,13 @@ int TScalTable::Load(const TTable& table) {
     source = &table;
     N = table.GetNoObj();
     const int columns = table.GetNoAttr();
-    // A table without objects has no columns either; it is given one, so that every array
-    // below keeps its shape.
+    // A table without columns (with or without objects) is given one of zeros, so that every
+    // array below keeps its shape; its rows hold nothing to read.
     A = columns > 0 ? columns - 1 : 0;
     K = 0;
     const std::size_t cells = static_cast<std::size_t>(A + 1) * static_cast<std::size_t>(N);
     values.assign(cells, 0.0f);
-    for (int o = 0; o < N; ++o) {
+    for (int o = 0; o < N && columns > 0; ++o) {
         const int* row = table.Row(o);
         for (int c = 0; c <= A; ++c) values[static_cast<std::size_t>(c) * N + o] = static_cast<float>(row[c]);
     }
@@ -63,13 +63,14 @@ int TScalTable::Load(const TTable& table) {
 
 std::unique_ptr<TTable> TScalTable::MakeTable() const {
     auto result = std::make_unique<TTable>();
+    const int columns = source->GetNoAttr();
     try {
-        result->CreateTable(N, A + 1);
+        result->CreateTable(N, columns);
     } catch (const Error& e) {
         if (e.GetCode() == 2) throw ScalError(2);
         throw;
     }
-    for (int o = 0; o < N; ++o) {
+    for (int o = 0; o < N && columns > 0; ++o) {
         int* row = result->Row(o);
         const int* in = source->Row(o);
         for (int c = 0; c <= A; ++c) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -80,6 +81,41 @@ TEST(DirSearch, AStopRequestEndsTheTrialsAfterTheFirst) {
     EXPECT_EQ(progress.fractions.size(), 1u);
     EXPECT_EQ(Text(result), "1 0 1 ");
     EXPECT_EQ(weights, (std::vector<int>{2, 3}));
+}
+
+TEST(DirSearch, OnlyTheFirstThreeTrialsMayKeepAnAxisParallelResult) {
+    // Single attributes of distinct quality: 3 separates the classes, 2 nearly, 0 poorly.
+    const TDTable t = DenseTable({{1, 0, 1, 1, 0}, {5, 0, 2, 2, 0}, {2, 0, 5, 3, 0},
+                                  {4, 0, 3, 7, 1}, {3, 0, 8, 8, 1}, {6, 0, 9, 9, 1}});
+    const TClassDistr distr(t, 4);
+    TDirSearch search(t, distr);
+    auto quality = [&](int attribute) {
+        TLinComb c(1);
+        c.SetCoef(attribute, 1.0);
+        return c.Quality(t, distr);
+    };
+    // A seed whose third trial beats the first two and whose later trials find better still:
+    // the result must be the third trial's attribute.
+    for (unsigned seed = 1; seed <= 500; ++seed) {
+        TLinComb result(1);
+        std::vector<int> trials;  // the attribute each trial ended with
+        const TDirectionCallback record = [&](double) {
+            trials.push_back(result.GetAttr(0));
+            return 0;
+        };
+        std::vector<int> weights(5, 1);
+        SeedRand(seed);
+        search.FindBestDirection(result, 1, weights, record, 0.0, 1.0);
+        ASSERT_EQ(trials.size(), 25u);
+        const double third = quality(trials[2]);
+        double later = 0.0;
+        for (size_t k = 3; k < trials.size(); ++k) later = std::max(later, quality(trials[k]));
+        if (third > quality(trials[0]) && third > quality(trials[1]) && later > third) {
+            EXPECT_EQ(Text(result), "1 " + std::to_string(trials[2]) + " 1 ") << "seed " << seed;
+            return;
+        }
+    }
+    FAIL() << "no seed showed a better third trial followed by a better later one";
 }
 
 TEST(DirSearch, WithoutAnImprovementTheResultIsEmptyButKeepsItsMeasure) {

@@ -304,6 +304,8 @@ TEST(GapMeasure, MeanNumberOfSeparatedPairsOverTheRange) {
     // Halved projections: the same mean; the smallest gap between classes, 0.5, sets the scale.
     EXPECT_DOUBLE_EQ(Measure(1, t, 0.5), 1.0);
     EXPECT_EQ(ScaleAfter(1, t, 0.5), 3.0);
+    // A narrower gap inside one class does not set the scale: 0:0 0.25:0 0.75:1.
+    EXPECT_EQ(ScaleAfter(1, ValueTable({{0, 0}, {1, 0}, {3, 1}}), 0.25), 3.0);
 }
 
 TEST(GapMeasure, TiesOfDifferentClassesAddNoLength) {

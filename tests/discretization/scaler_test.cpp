@@ -68,6 +68,21 @@ TEST(ScaleTable, ATableWithoutObjectsScalesToAnEmptyTable) {
     EXPECT_EQ(log.Text(), "Searching for cuts...\nScaling process... \n");
 }
 
+// Objects without any column (a "3 0" table file loads so) have no values to read: nothing
+// is read past their empty rows, no cut is found, and the result has no columns either.
+TEST(ScaleTable, ObjectsWithoutColumnsAreNotReadPastTheirRows) {
+    TTable t;
+    for (int o = 0; o < 3; ++o) t.AddObject();
+    ASSERT_EQ(t.GetNoObj(), 3);
+    ASSERT_EQ(t.GetNoAttr(), 0);
+    ScratchDir dir;
+    LogCapture log;
+    const auto out = TScaler().ScaleTable(t, dir.File("cuts").c_str(), 0, 1);
+    EXPECT_EQ(ReadFileBytes(dir.File("cuts")), "");
+    EXPECT_EQ(out->GetNoAttr(), 0);
+    EXPECT_EQ(log.Text(), "Searching for cuts...\nScaling process... \n");
+}
+
 TEST(ScaleTable, OnlyMethodZeroAndNothingTouchedBeforeTheCheck) {
     const auto t = RowsTable({{1, 0}, {2, 1}});
     ScratchDir dir;
