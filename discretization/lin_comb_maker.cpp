@@ -187,7 +187,8 @@ void TLinCombMaker::GenerateLinComb(const char* tableFileName, const char* patte
         std::ostringstream line;
         line << working << '\n';
         text += line.str();
-        if (!WriteWholeFile(outputFileName, text)) throw CalcErrorText(7, outputFileName);
+        // Through a temporary file: a run ended during the rewrite keeps the earlier lines.
+        if (!ReplaceWholeFile(outputFileName, text)) throw CalcErrorText(7, outputFileName);
         if (stop != 0) break;
     }
 }
