@@ -92,7 +92,11 @@ bool ReplaceWholeFile(const char* name, const std::string& data) {
     const size_t base = slash == std::string::npos ? 0 : slash + 1;
     if (temp.size() - base > NAME_MAX) temp = target.substr(0, base) + ".tmpXXXXXX";
     int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
+    if (fd < 0) {
+        // A folder that takes no new file may still hold a file that can be written: write
+        // into it as plain opening for writing would.
+        return exists && errno == EACCES && WriteWholeFile(target.c_str(), data);
+    }
     // The file stays its owner's, as it would after writing into it; only the superuser can
     // give it away, and anyone else already owns what they replace or cannot do better.
     if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {

@@ -136,6 +136,25 @@ TEST(FileIo, ReplaceRefusesAFileThatCannotBeWritten) {
     EXPECT_EQ(ReadFileBytes(name), "new");
 }
 
+// A writable file in a folder that takes no new file is still written, as plain opening for
+// writing would do.
+TEST(FileIo, ReplaceWritesIntoAFileOfAClosedFolder) {
+    ScratchDir dir;
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    const std::string sub = dir.File("closed");
+    std::filesystem::create_directory(sub);
+    const std::string name = sub + "/t.tab";
+    WriteFileBytes(name, "old");
+    ASSERT_EQ(chmod(name.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(sub.c_str(), 0555), 0);
+    const int written = RunAsOrdinaryUser([&] { return ReplaceWholeFile(name.c_str(), "new") ? 1 : 0; });
+    chmod(sub.c_str(), 0755);
+    if (written == kCannotDropPrivileges) GTEST_SKIP() << "no ordinary user to become";
+    EXPECT_EQ(written, 1);
+    EXPECT_EQ(ReadFileBytes(name), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sub), std::filesystem::directory_iterator()), 1);
+}
+
 // The superuser rewriting someone's table leaves it theirs, as writing into it would.
 TEST(FileIo, ReplaceKeepsTheOwner) {
     if (geteuid() != 0) GTEST_SKIP() << "only the superuser can give a file to another user";
