@@ -11,7 +11,8 @@ namespace {
 
 // The work of one step, kept between steps so that nothing is allocated per clause.
 struct StepWork {
-    explicit StepWork(int words) : open(words), dropped(words), probe(static_cast<size_t>(words)) {}
+    explicit StepWork(int words)
+        : open(words), dropped(words), probe(static_cast<size_t>(words)), alone(static_cast<size_t>(words)) {}
     std::vector<char> meets;
     std::vector<int> openAt;  // positions of the terms that do not meet the clause
     std::vector<int> once;    // positions of the terms that share exactly one attribute with it
@@ -19,6 +20,7 @@ struct StepWork {
     UniqueWordSets dropped;   // extended terms that an earlier equal term makes repeats
     std::vector<char> droppedTerm;
     std::vector<uint64_t> probe;
+    std::vector<uint64_t> alone;
 };
 
 // Repeats in one step can only be of one kind. Two extended terms never coincide: both come
@@ -29,7 +31,7 @@ struct StepWork {
 // terms that do not meet the clause, and all others are passed on without a hash.
 // False when every term meets the clause: the terms stay as they are.
 bool Step(const SetList& terms, const uint64_t* clause, const std::vector<int>& attrs, StepWork& work,
-          SetList& next) {
+          SetList& next, const ClauseSets& all, Expansion keep) {
     const int words = terms.Words();
     const int n = terms.Size();
     work.meets.resize(static_cast<size_t>(n));
@@ -81,6 +83,7 @@ bool Step(const SetList& terms, const uint64_t* clause, const std::vector<int>& 
             for (int w = 0; w < words; ++w) probe[w] = t[w];
             probe[a / 64] |= uint64_t{1} << (a % 64);
             if (anyDropped && work.dropped.Find(probe) >= 0) continue;
+            if (keep == Expansion::PrimeOnly && !AloneAttributes(probe, all, work.alone.data())) continue;
             next.Append(probe);
         }
     }
@@ -88,13 +91,15 @@ bool Step(const SetList& terms, const uint64_t* clause, const std::vector<int>& 
 }
 
 // Terms of several words, copied into a new list at every step that changes them.
-SetList MultiplyOutListed(const ClauseSets& clauses, const std::vector<int>& first) {
+SetList MultiplyOutListed(const ClauseSets& clauses, const std::vector<int>& first, Expansion keep) {
     const int words = clauses.Words();
     UniqueWordSets start(words);
     std::vector<uint64_t> single(static_cast<size_t>(words));
+    std::vector<uint64_t> alone(static_cast<size_t>(words));
     for (int a : first) {
         std::fill(single.begin(), single.end(), 0);
         single[static_cast<size_t>(a / 64)] = uint64_t{1} << (a % 64);
+        if (keep == Expansion::PrimeOnly && !AloneAttributes(single.data(), clauses, alone.data())) continue;
         start.Add(single.data());
     }
     SetList terms = start.TakeList();
@@ -102,7 +107,7 @@ SetList MultiplyOutListed(const ClauseSets& clauses, const std::vector<int>& fir
     StepWork work(words);
     for (int ci = 1; ci < clauses.Size(); ++ci) {
         CheckBreak();
-        if (Step(terms, clauses.At(ci), clauses.attrs[static_cast<size_t>(ci)], work, next)) {
+        if (Step(terms, clauses.At(ci), clauses.attrs[static_cast<size_t>(ci)], work, next, clauses, keep)) {
             std::swap(terms, next);
         }
     }
@@ -123,11 +128,12 @@ class LabelledTerms {
 public:
     using Label = unsigned __int128;
 
-    LabelledTerms(const std::vector<int>& first, uint64_t universe) : universe(universe), slots(16, -1) {
+    LabelledTerms(const std::vector<int>& first, uint64_t universe, const ClauseSets& all, Expansion keep)
+        : universe(universe), all(all), keep(keep), slots(16, -1) {
         std::vector<uint64_t> keys;
         for (int a : first) {
             const uint64_t key = uint64_t{1} << a;
-            if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
+            if (std::find(keys.begin(), keys.end(), key) == keys.end() && Kept(key)) keys.push_back(key);
         }
         const Label step = kTop / static_cast<Label>(keys.size() + 1);
         for (size_t i = 0; i < keys.size(); ++i) {
@@ -173,6 +179,11 @@ private:
     }
 
     bool Alive(int n) const { return n >= 0 && alive[static_cast<size_t>(n)]; }
+
+    bool Kept(uint64_t k) const {
+        uint64_t alone = 0;
+        return keep == Expansion::Whole || AloneAttributes<1>(&k, all, &alone);
+    }
 
     // A live node for the key: a former term's node comes back, else a new one.
     int Insert(uint64_t k) {
@@ -254,6 +265,7 @@ private:
             const uint64_t k = key[u] | (uint64_t{1} << a);
             const int n = Find(k);
             if (Alive(n) && lo[static_cast<size_t>(n)] < lo[u]) continue;
+            if (!Alive(n) && !Kept(k)) continue;
             taking.push_back(k);
         }
         const Label parts = taking.size();
@@ -285,6 +297,8 @@ private:
     }
 
     uint64_t universe;
+    const ClauseSets& all;
+    Expansion keep;
     // The nodes, column by column: the scans read only the keys and the flags.
     std::vector<uint64_t> key;
     std::vector<Label> lo;
@@ -297,11 +311,11 @@ private:
     std::vector<uint64_t> taking;
 };
 
-SetList MultiplyOutLabelled(const ClauseSets& clauses, const std::vector<int>& first) {
+SetList MultiplyOutLabelled(const ClauseSets& clauses, const std::vector<int>& first, Expansion keep) {
     uint64_t universe = 0;
     for (int i = 0; i < clauses.Size(); ++i) universe |= *clauses.At(i);
     for (int a : first) universe |= uint64_t{1} << a;
-    LabelledTerms terms(first, universe);
+    LabelledTerms terms(first, universe, clauses, keep);
     for (int ci = 1; ci < clauses.Size(); ++ci) {
         CheckBreak();
         terms.Apply(*clauses.At(ci), clauses.attrs[static_cast<size_t>(ci)]);
@@ -311,9 +325,9 @@ SetList MultiplyOutLabelled(const ClauseSets& clauses, const std::vector<int>& f
 
 }  // namespace
 
-SetList MultiplyOut(const ClauseSets& clauses, const std::vector<int>& first) {
-    if (clauses.Words() == 1) return MultiplyOutLabelled(clauses, first);
-    return MultiplyOutListed(clauses, first);
+SetList MultiplyOut(const ClauseSets& clauses, const std::vector<int>& first, Expansion keep) {
+    if (clauses.Words() == 1) return MultiplyOutLabelled(clauses, first, keep);
+    return MultiplyOutListed(clauses, first, keep);
 }
 
 }  // namespace discern

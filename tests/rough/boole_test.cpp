@@ -203,6 +203,81 @@ TEST_F(BooleProperty, SackReasonerBeyondOneWord) {
     }
 }
 
+// The steps called one by one: Minimalization's terms are the whole expansion, and the
+// clearing goes on from them once they are handed out.
+TEST_F(BooleProperty, SackStepsOneByOne) {
+    SeedRand(23);
+    for (int round = 0; round < 60; ++round) {
+        TTable t;
+        const int n = 2 + Draw(10);
+        RandomTable(t, n, 3 + Draw(12), 2 + Draw(2), Draw(2) == 0 ? 0 : 10);
+        const int relative = Draw(2);
+        const int missing = Draw(3);
+        for (int object = -1; object < n; ++object) {
+            TBoole b;
+            if (object < 0) {
+                b.CreateDiscMatrix(&t, relative, missing);
+            } else {
+                b.CreateDiscMatrixForObject(&t, object, relative, missing);
+            }
+            const Sets matrix = SackMatrix(t, object, relative, missing);
+            ASSERT_EQ(SetsOf(*b.GetMatrix()), matrix);
+            b.Minimalization(n);
+            const Sets expansion = SackExpand(matrix);
+            ASSERT_EQ(SetsOf(*b.GetReducts()), expansion);
+            b.ClearRedundant(n);
+            ASSERT_EQ(SetsOf(*b.GetReducts()), SackClear(matrix, expansion));
+        }
+    }
+}
+
+// Terms left by one table are cleared against the matrix of another, of another width: the
+// terms are carried over whole, whichever step left them.
+TEST_F(BooleProperty, SackTermsClearedAgainstAnotherMatrix) {
+    SeedRand(29);
+    for (int round = 0; round < 20; ++round) {
+        const int n = 3 + Draw(8);
+        TTable narrow;
+        RandomTable(narrow, n, 4 + Draw(4), 2, 0);
+        TTable wide;
+        RandomTable(wide, n, 150, 1, 0);
+        for (int o = 0; o < n; ++o) {
+            for (int a : {1, 70, 130, 148}) wide.SetTable(o, a, Draw(3));
+            wide.SetTable(o, 149, Draw(2));
+        }
+        for (int order = 0; order < 2; ++order) {
+            TTable& first = order == 0 ? narrow : wide;
+            TTable& second = order == 0 ? wide : narrow;
+            const Sets secondMatrix = SackMatrix(second, -1, 1, 0);
+            const Sets firstMatrix = SackMatrix(first, -1, 1, 0);
+            const Sets firstReducts = SackClear(firstMatrix, SackExpand(firstMatrix));
+            {
+                TBoole b;  // the reducts kept by the reasoner
+                b.CalcAllGlobReducts(&first, 1, 0);
+                b.CreateDiscMatrix(&second, 1, 0);
+                b.ClearRedundant(n);
+                ASSERT_EQ(SetsOf(*b.GetReducts()), SackClear(secondMatrix, firstReducts));
+            }
+            {
+                TBoole b;  // the reducts handed out
+                b.CalcAllGlobReducts(&first, 1, 0);
+                ASSERT_EQ(SetsOf(*b.GetReducts()), firstReducts);
+                b.CreateDiscMatrix(&second, 1, 0);
+                b.ClearRedundant(n);
+                ASSERT_EQ(SetsOf(*b.GetReducts()), SackClear(secondMatrix, firstReducts));
+            }
+            {
+                TBoole b;  // the expansion, not cleared yet
+                b.CreateDiscMatrix(&first, 1, 0);
+                b.Minimalization(n);
+                b.CreateDiscMatrix(&second, 1, 0);
+                b.ClearRedundant(n);
+                ASSERT_EQ(SetsOf(*b.GetReducts()), SackClear(secondMatrix, SackExpand(firstMatrix)));
+            }
+        }
+    }
+}
+
 using Boole = Quiet;
 
 TEST_F(Boole, TwoObjectsOneClause) {
