@@ -138,6 +138,8 @@ void ClearPass(const SetList& terms, const ClauseSets& clauses, UniqueWordSets& 
                 next.Add(child.data());
             }
         }
+        // Each set kept is a sack of the result too, if it gets there.
+        discern::CheckTermMemory(static_cast<long long>(terms.Size()) + next.Size() + final.Size(), 8LL * words + 96);
     }
 }
 

@@ -70,8 +70,11 @@ bool Step(const SetList& terms, const uint64_t* clause, const std::vector<int>& 
         }
     }
 
+    // The terms before and after the step, with the lookups beside them.
+    const long long most = static_cast<long long>(n) + static_cast<long long>(work.openAt.size() * attrs.size());
+    CheckTermMemory(most, 16LL * words + 32);
     next.Clear();
-    next.Reserve(static_cast<size_t>(n) + work.openAt.size() * attrs.size());
+    next.Reserve(static_cast<size_t>(most));
     const bool anyDropped = work.dropped.Size() > 0;
     for (int i = 0; i < n; ++i) {
         const uint64_t* t = terms.At(i);
@@ -166,6 +169,8 @@ public:
 
 private:
     static constexpr Label kTop = ~Label{0};
+    // A node's key, labels, flag and hash slots, and its place in the ordered list at the end.
+    static constexpr long long kNodeBytes = 96;
 
     size_t Home(uint64_t k) const { return static_cast<size_t>((k * 0x9E3779B97F4A7C15ULL) >> shift); }
 
@@ -189,6 +194,7 @@ private:
     int Insert(uint64_t k) {
         int n = Find(k);
         if (n < 0) {
+            CheckTermMemory(static_cast<long long>(key.size()) + 1, kNodeBytes);
             n = static_cast<int>(key.size());
             key.push_back(k);
             lo.push_back(0);

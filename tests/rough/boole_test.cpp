@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <set>
 #include <string>
@@ -9,6 +10,7 @@
 #include "core/report.h"
 #include "core/table.h"
 #include "rough/boole.h"
+#include "rough/discernibility.h"
 #include "tests/rough/boole_reference.h"
 #include "tests/support/test_files.h"
 
@@ -350,6 +352,49 @@ TEST(BooleLimits, MaskReasonerTakesAtMost31Conditions) {
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         EXPECT_EQ(log.Text(), "Bad number of atributes in TBoole31::CalcAllGlobReducts \n");
     }
+}
+
+// Term lists that would outgrow the memory they may take end the calculation as a failed
+// allocation does, for every path of both reasoners; within it the same table goes through.
+TEST(BooleLimits, TermListsBeyondTheirMemoryFailAsAllocations) {
+    SeedRand(31);
+    TTable narrow;
+    RandomTable(narrow, 14, 21, 2, 0);
+    TTable wide;  // the same columns spread over three words
+    wide.CreateTable(14, 150);
+    for (int o = 0; o < 14; ++o) {
+        for (int a = 0; a < 20; ++a) wide.SetTable(o, a * 7, narrow.GetTable(o, a));
+        wide.SetTable(o, 149, narrow.GetTable(o, 20));
+    }
+    QuietMode = 1;
+    struct Run {
+        const char* what;
+        std::function<void()> run;
+    };
+    const std::vector<Run> runs = {
+        {"mask", [&] { TBoole31().CalcAllGlobReducts(&narrow, 1, 0); }},
+        {"sack", [&] { TBoole().CalcAllGlobReducts(&narrow, 1, 0); }},
+        {"sack, several words", [&] { TBoole().CalcAllGlobReducts(&wide, 1, 0); }},
+        {"sack steps", [&] {
+             TBoole b;
+             b.CreateDiscMatrix(&narrow, 1, 0);
+             b.Minimalization(14);
+             b.GetReducts();
+             b.ClearRedundant(14);
+         }},
+    };
+    for (const Run& r : runs) {
+        discern::SetTermMemoryLimit(16 * 1024);
+        try {
+            r.run();
+            ADD_FAILURE() << r.what;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.GetCode(), 2) << r.what;
+        }
+        discern::SetTermMemoryLimit(0);
+        EXPECT_NO_THROW(r.run()) << r.what;
+    }
+    QuietMode = 0;
 }
 
 TEST(BooleLimits, ObjectOutsideTheTable) {
