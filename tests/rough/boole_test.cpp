@@ -280,6 +280,34 @@ TEST_F(BooleProperty, SackTermsClearedAgainstAnotherMatrix) {
     }
 }
 
+// Object 0 against objects that each differ from it in one attribute of their own and in a
+// common set F: the clauses {x_i} + F cut the term x_1 .. x_i into |F| + 1 terms at every
+// clause, many more times than the order of a one-word expansion can be halved without
+// starting its labels afresh. The reducts are x_1 .. x_n and each attribute of F alone.
+TEST_F(BooleProperty, LongChainsOfOneWordTerms) {
+    const int chain = 30;
+    const int fillers = 30;
+    TTable t;
+    t.CreateTable(chain + 1, chain + fillers + 1);
+    for (int j = 1; j <= chain; ++j) {
+        t.SetTable(j, j - 1, 1);
+        for (int f = 0; f < fillers; ++f) t.SetTable(j, chain + f, 1);
+        t.SetTable(j, chain + fillers, 1);
+    }
+    const Sets matrix = SackMatrix(t, 0, 1, 0);
+    TBoole steps;
+    steps.CreateDiscMatrixForObject(&t, 0, 1, 0);
+    steps.Minimalization(t.GetNoObj());
+    ASSERT_EQ(SetsOf(*steps.GetReducts()), SackExpand(matrix));
+
+    Sets expected(1);
+    for (int a = 0; a < chain; ++a) expected[0].push_back(a);
+    for (int f = 0; f < fillers; ++f) expected.push_back({chain + f});
+    TBoole b;
+    b.CalcAllLocalReducts(&t, 0, 1, 0);
+    EXPECT_EQ(SetsOf(*b.GetReducts()), expected);
+}
+
 using Boole = Quiet;
 
 TEST_F(Boole, TwoObjectsOneClause) {
