@@ -20,18 +20,19 @@ using discern::UniqueWordSets;
 struct TBoole::Terms {
     explicit Terms(SetList sets) : sets(std::move(sets)) {}
     SetList sets;
-    // The sets are what Minimalization made of the current matrix.
-    bool expansion = false;
+    // The sets are only the prime terms of what Minimalization made of the current matrix:
+    // all that its clearing leaves, in that order. The whole expansion is made from the
+    // matrix again if it is asked for before the clearing.
+    bool primeOnly = false;
 };
 
 namespace {
 
 void SetBit(uint64_t* set, int a) { set[a / 64] |= uint64_t{1} << (a % 64); }
 
-// The matrix as bit sets wide enough for its attributes, each clause extending terms by its
-// attributes in sack order.
-ClauseSets ClausesOf(const TIntSackSet* matrix, int k) {
-    int width = k;
+// The matrix as bit sets wide enough for its attributes and for `width` of them, each clause
+// extending terms by its attributes in sack order.
+ClauseSets ClausesOf(const TIntSackSet* matrix, int width) {
     const int n = matrix != nullptr ? matrix->GetNoElem() : 0;
     for (int i = 0; i < n; ++i) {
         for (int a : *matrix->GetElem(i)) width = std::max(width, a + 1);
@@ -50,6 +51,14 @@ ClauseSets ClausesOf(const TIntSackSet* matrix, int k) {
         c.Add(set.data(), std::move(order));
     }
     return c;
+}
+
+// The terms of Minimalization: the whole expansion of the matrix or only its prime terms.
+SetList Expand(const TIntSackSet* matrix, int k, discern::Expansion keep) {
+    const ClauseSets clauses = ClausesOf(matrix, k);
+    if (clauses.Size() == 0) return SetList(clauses.Words());
+    const TIntSack& first = *matrix->GetElem(0);
+    return discern::MultiplyOut(clauses, std::vector<int>(first.begin(), first.end()), keep);
 }
 
 std::unique_ptr<TIntSack> SackOfBits(const uint64_t* set, int words, int step) {
@@ -109,35 +118,6 @@ int ClauseSetStep(int n) {
     return static_cast<int>(std::min<long long>(step, INT_MAX));
 }
 
-// The essential attributes of a term (the only one it shares with some clause) into
-// `essential`; true when every attribute of the term is essential. Once all are, no further
-// clause can change that.
-template <int FixedWords>
-bool FindEssential(const uint64_t* t, const ClauseSets& clauses, uint64_t* essential) {
-    const int words = FixedWords != 0 ? FixedWords : clauses.Words();
-    const int size = CountBits(t, words);
-    std::fill(essential, essential + words, 0);
-    int found = 0;
-    for (int ci = 0; ci < clauses.Size() && found < size; ++ci) {
-        const uint64_t* c = clauses.At(ci);
-        int common = 0;
-        int at = 0;
-        for (int w = 0; w < words && common < 2; ++w) {
-            const uint64_t x = t[w] & c[w];
-            if (x == 0) continue;
-            common += (x & (x - 1)) == 0 ? 1 : 2;
-            at = w;
-        }
-        if (common != 1) continue;
-        const uint64_t bit = t[at] & c[at];
-        if ((essential[at] & bit) == 0) {
-            essential[at] |= bit;
-            ++found;
-        }
-    }
-    return found == size;
-}
-
 // One clearing pass: a term whose every attribute is essential is final; any other one goes
 // on without each of its non-essential attributes in turn, in ascending order.
 template <int FixedWords>
@@ -147,7 +127,7 @@ void ClearPass(const SetList& terms, const ClauseSets& clauses, UniqueWordSets& 
     std::vector<uint64_t> child(static_cast<size_t>(words));
     for (int i = 0; i < terms.Size(); ++i) {
         const uint64_t* t = terms.At(i);
-        if (FindEssential<FixedWords>(t, clauses, essential.data())) {
+        if (discern::AloneAttributes<FixedWords>(t, clauses, essential.data())) {
             final.Add(t);
             continue;
         }
@@ -158,20 +138,8 @@ void ClearPass(const SetList& terms, const ClauseSets& clauses, UniqueWordSets& 
                 next.Add(child.data());
             }
         }
-    }
-}
-
-// The clearing of the terms that Minimalization left, in one pass. Those terms meet every
-// clause and include every minimal attribute set that does (follow, clause by clause, the
-// attributes such a set has in common with the clauses). A term is final exactly when it is
-// such a minimal set; the first pass therefore sends every one of them to the final list,
-// in term order, and the later passes only find them again, which the removal of
-// duplicates undoes. So the result is the minimal terms in their order.
-template <int FixedWords>
-void KeepPrimeTerms(const SetList& terms, const ClauseSets& clauses, UniqueWordSets& final) {
-    std::vector<uint64_t> essential(static_cast<size_t>(clauses.Words()));
-    for (int i = 0; i < terms.Size(); ++i) {
-        if (FindEssential<FixedWords>(terms.At(i), clauses, essential.data())) final.Add(terms.At(i));
+        // Each set kept is a sack of the result too, if it gets there.
+        discern::CheckTermMemory(static_cast<long long>(terms.Size()) + next.Size() + final.Size(), 8LL * words + 96);
     }
 }
 
@@ -195,7 +163,7 @@ void TBoole::CalcAllLocalReducts(TTable* table, int object, int relative, int mi
 // Every pair (i, j), j < i, is counted for the LOG percentage; its clause is kept once, at
 // its first pair, so that memory grows with the distinct clauses and not with the pairs.
 void TBoole::CreateDiscMatrix(TTable* table, int relative, int missing) {
-    if (terms) terms->expansion = false;  // they belong to the old matrix
+    GetReducts();  // terms kept as bit sets belong to the old matrix
     if (verbose == 1) LogMessage("Creating disc. matrix");
     NoAttr = discern::ConditionCount(*table, relative);
     const int n = table->GetNoObj();
@@ -236,7 +204,7 @@ void TBoole::CreateDiscMatrix(TTable* table, int relative, int missing) {
 }
 
 void TBoole::CreateDiscMatrixForObject(TTable* table, int object, int relative, int missing) {
-    if (terms) terms->expansion = false;  // they belong to the old matrix
+    GetReducts();  // terms kept as bit sets belong to the old matrix
     if (verbose == 1) LogMessage("Creating disc. matrix for single object");
     NoAttr = discern::ConditionCount(*table, relative);
     discern::CheckObject(*table, object);
@@ -259,31 +227,45 @@ void TBoole::CreateDiscMatrixForObject(TTable* table, int object, int relative, 
 }
 
 // The first clause's attributes start the terms; repeats are dropped at every step, which
-// keeps the first arrivals in the order that one removal at the end would leave.
+// keeps the first arrivals in the order that one removal at the end would leave. Of the
+// terms only those that can lead to prime ones are carried along: the clearing of the whole
+// expansion keeps just its prime terms, in their order (see ClearRedundant), and those are
+// what remains.
 void TBoole::Minimalization(int step) {
     if (verbose == 1) LogMessage("Minimalization...");
     resultStep = step;
     OrOutOfMemory([&] {
-        const ClauseSets clauses = ClausesOf(matrix.get(), NoAttr);
-        if (clauses.Size() == 0) {
-            terms = std::make_unique<Terms>(SetList(clauses.Words()));
-            return;
-        }
-        const TIntSack& first = *matrix->GetElem(0);
-        terms = std::make_unique<Terms>(discern::MultiplyOut(clauses, std::vector<int>(first.begin(), first.end())));
-        terms->expansion = true;
+        terms = std::make_unique<Terms>(Expand(matrix.get(), NoAttr, discern::Expansion::PrimeOnly));
+        terms->primeOnly = true;
     });
 }
 
 // Pass after pass over all terms until a pass leaves nothing to clear.
+//
+// On the terms of Minimalization that comes down to their prime terms in term order. Those
+// terms meet every clause and include every minimal attribute set that does (follow, clause
+// by clause, the attributes such a set has in common with the clauses). A term is final
+// exactly when it is such a minimal set; the first pass therefore sends every one of them to
+// the final list, in term order, and the later passes only find them again, which the
+// removal of duplicates undoes. Minimalization has kept only those.
 void TBoole::ClearRedundant(int step) {
     if (verbose == 1) LogMessage("Clearing redundant elements...");
     resultStep = step;
+    if (terms && terms->primeOnly) {
+        CheckBreak();
+        terms->primeOnly = false;
+        return;
+    }
     OrOutOfMemory([&] {
-        const ClauseSets clauses = ClausesOf(matrix.get(), NoAttr);
-        const int words = clauses.Words();
         if (!terms) {
-            // The result was handed out already: its sacks are the terms.
+            // The result was handed out already: its sacks are the terms, whatever matrix
+            // they came from.
+            int width = NoAttr;
+            for (int i = 0; result && i < result->GetNoElem(); ++i) {
+                if (result->GetElem(i) == nullptr) continue;
+                for (int a : *result->GetElem(i)) width = std::max(width, a + 1);
+            }
+            const int words = ClausesOf(matrix.get(), width).Words();
             terms = std::make_unique<Terms>(SetList(words));
             std::vector<uint64_t> set(static_cast<size_t>(words));
             for (int i = 0; result && i < result->GetNoElem(); ++i) {
@@ -293,35 +275,33 @@ void TBoole::ClearRedundant(int step) {
                 terms->sets.Append(set.data());
             }
         }
-        UniqueWordSets final(words);
         SetList& current = terms->sets;
-        if (terms->expansion) {
+        const ClauseSets clauses = ClausesOf(matrix.get(), current.Words() * 64);
+        const int words = clauses.Words();
+        UniqueWordSets final(words);
+        UniqueWordSets next(words);
+        while (current.Size() > 0) {
             CheckBreak();
             if (words == 1) {
-                KeepPrimeTerms<1>(current, clauses, final);
+                ClearPass<1>(current, clauses, next, final);
             } else {
-                KeepPrimeTerms<0>(current, clauses, final);
+                ClearPass<0>(current, clauses, next, final);
             }
-        } else {
-            UniqueWordSets next(words);
-            while (current.Size() > 0) {
-                CheckBreak();
-                if (words == 1) {
-                    ClearPass<1>(current, clauses, next, final);
-                } else {
-                    ClearPass<0>(current, clauses, next, final);
-                }
-                current = next.TakeList();
-            }
+            current = next.TakeList();
         }
         current = final.TakeList();
-        terms->expansion = false;
     });
 }
 
+// Prime terms alone stand for the whole expansion they came from, which is made again when
+// the terms themselves are asked for.
 TIntSackSet* TBoole::GetReducts() {
     if (terms) {
         OrOutOfMemory([&] {
+            if (terms->primeOnly) {
+                terms->sets = Expand(matrix.get(), NoAttr, discern::Expansion::Whole);
+                terms->primeOnly = false;
+            }
             const SetList& sets = terms->sets;
             auto out = std::make_unique<TIntSackSet>(resultStep);
             for (int i = 0; i < sets.Size(); ++i) out->AddElem(SackOfBits(sets.At(i), sets.Words(), NoAttr));

@@ -253,6 +253,9 @@ void TBoole31::ClearRedundant(int step) {
                     CheckBreak();
                     done.Add(c);
                     ClearOneTerm(c, clauses, NoAttr, next, final);
+                    discern::CheckTermMemory(static_cast<long long>(done.Size()) + final.masks.Size() +
+                                                 current.masks.Size() + next.masks.Size(),
+                                             16);
                 }
                 if (next.masks.Size() == 0) break;
                 current.masks.Swap(next.masks);

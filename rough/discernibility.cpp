@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <unistd.h>
+
+#include "core/error.h"
 
 #include "core/report.h"
 #include "core/table.h"
@@ -368,6 +371,30 @@ std::vector<uint32_t> MaskAbsorber::Result() const {
     out.reserve(bySlot.size());
     for (const auto& v : bySlot) out.push_back(v.second);
     return out;
+}
+
+// ---- CheckTermMemory
+
+namespace {
+
+long long g_termMemoryLimit = 0;
+
+long long DefaultTermMemoryLimit() {
+    const long long pages = sysconf(_SC_PHYS_PAGES);
+    const long long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return LLONG_MAX;
+    return pages / 2 * pageSize;
+}
+
+}  // namespace
+
+void SetTermMemoryLimit(long long bytes) { g_termMemoryLimit = bytes; }
+
+void CheckTermMemory(long long entries, long long bytesPerEntry) {
+    static const long long physicalHalf = DefaultTermMemoryLimit();
+    const long long limit = g_termMemoryLimit > 0 ? g_termMemoryLimit : physicalHalf;
+    // The lists count their sets in an int.
+    if (entries >= INT_MAX || (bytesPerEntry > 0 && entries > limit / bytesPerEntry)) throw CalcError(2);
 }
 
 // ---- PairPercentLog

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <set>
 #include <string>
@@ -9,6 +10,7 @@
 #include "core/report.h"
 #include "core/table.h"
 #include "rough/boole.h"
+#include "rough/discernibility.h"
 #include "tests/rough/boole_reference.h"
 #include "tests/support/test_files.h"
 
@@ -203,6 +205,109 @@ TEST_F(BooleProperty, SackReasonerBeyondOneWord) {
     }
 }
 
+// The steps called one by one: Minimalization's terms are the whole expansion, and the
+// clearing goes on from them once they are handed out.
+TEST_F(BooleProperty, SackStepsOneByOne) {
+    SeedRand(23);
+    for (int round = 0; round < 60; ++round) {
+        TTable t;
+        const int n = 2 + Draw(10);
+        RandomTable(t, n, 3 + Draw(12), 2 + Draw(2), Draw(2) == 0 ? 0 : 10);
+        const int relative = Draw(2);
+        const int missing = Draw(3);
+        for (int object = -1; object < n; ++object) {
+            TBoole b;
+            if (object < 0) {
+                b.CreateDiscMatrix(&t, relative, missing);
+            } else {
+                b.CreateDiscMatrixForObject(&t, object, relative, missing);
+            }
+            const Sets matrix = SackMatrix(t, object, relative, missing);
+            ASSERT_EQ(SetsOf(*b.GetMatrix()), matrix);
+            b.Minimalization(n);
+            const Sets expansion = SackExpand(matrix);
+            ASSERT_EQ(SetsOf(*b.GetReducts()), expansion);
+            b.ClearRedundant(n);
+            ASSERT_EQ(SetsOf(*b.GetReducts()), SackClear(matrix, expansion));
+        }
+    }
+}
+
+// Terms left by one table are cleared against the matrix of another, of another width: the
+// terms are carried over whole, whichever step left them.
+TEST_F(BooleProperty, SackTermsClearedAgainstAnotherMatrix) {
+    SeedRand(29);
+    for (int round = 0; round < 20; ++round) {
+        const int n = 3 + Draw(8);
+        TTable narrow;
+        RandomTable(narrow, n, 4 + Draw(4), 2, 0);
+        TTable wide;
+        RandomTable(wide, n, 150, 1, 0);
+        for (int o = 0; o < n; ++o) {
+            for (int a : {1, 70, 130, 148}) wide.SetTable(o, a, Draw(3));
+            wide.SetTable(o, 149, Draw(2));
+        }
+        for (int order = 0; order < 2; ++order) {
+            TTable& first = order == 0 ? narrow : wide;
+            TTable& second = order == 0 ? wide : narrow;
+            const Sets secondMatrix = SackMatrix(second, -1, 1, 0);
+            const Sets firstMatrix = SackMatrix(first, -1, 1, 0);
+            const Sets firstReducts = SackClear(firstMatrix, SackExpand(firstMatrix));
+            {
+                TBoole b;  // the reducts kept by the reasoner
+                b.CalcAllGlobReducts(&first, 1, 0);
+                b.CreateDiscMatrix(&second, 1, 0);
+                b.ClearRedundant(n);
+                ASSERT_EQ(SetsOf(*b.GetReducts()), SackClear(secondMatrix, firstReducts));
+            }
+            {
+                TBoole b;  // the reducts handed out
+                b.CalcAllGlobReducts(&first, 1, 0);
+                ASSERT_EQ(SetsOf(*b.GetReducts()), firstReducts);
+                b.CreateDiscMatrix(&second, 1, 0);
+                b.ClearRedundant(n);
+                ASSERT_EQ(SetsOf(*b.GetReducts()), SackClear(secondMatrix, firstReducts));
+            }
+            {
+                TBoole b;  // the expansion, not cleared yet
+                b.CreateDiscMatrix(&first, 1, 0);
+                b.Minimalization(n);
+                b.CreateDiscMatrix(&second, 1, 0);
+                b.ClearRedundant(n);
+                ASSERT_EQ(SetsOf(*b.GetReducts()), SackClear(secondMatrix, SackExpand(firstMatrix)));
+            }
+        }
+    }
+}
+
+// Object 0 against objects that each differ from it in one attribute of their own and in a
+// common set F: the clauses {x_i} + F cut the term x_1 .. x_i into |F| + 1 terms at every
+// clause, many more times than the order of a one-word expansion can be halved without
+// starting its labels afresh. The reducts are x_1 .. x_n and each attribute of F alone.
+TEST_F(BooleProperty, LongChainsOfOneWordTerms) {
+    const int chain = 30;
+    const int fillers = 30;
+    TTable t;
+    t.CreateTable(chain + 1, chain + fillers + 1);
+    for (int j = 1; j <= chain; ++j) {
+        t.SetTable(j, j - 1, 1);
+        for (int f = 0; f < fillers; ++f) t.SetTable(j, chain + f, 1);
+        t.SetTable(j, chain + fillers, 1);
+    }
+    const Sets matrix = SackMatrix(t, 0, 1, 0);
+    TBoole steps;
+    steps.CreateDiscMatrixForObject(&t, 0, 1, 0);
+    steps.Minimalization(t.GetNoObj());
+    ASSERT_EQ(SetsOf(*steps.GetReducts()), SackExpand(matrix));
+
+    Sets expected(1);
+    for (int a = 0; a < chain; ++a) expected[0].push_back(a);
+    for (int f = 0; f < fillers; ++f) expected.push_back({chain + f});
+    TBoole b;
+    b.CalcAllLocalReducts(&t, 0, 1, 0);
+    EXPECT_EQ(SetsOf(*b.GetReducts()), expected);
+}
+
 using Boole = Quiet;
 
 TEST_F(Boole, TwoObjectsOneClause) {
@@ -275,6 +380,49 @@ TEST(BooleLimits, MaskReasonerTakesAtMost31Conditions) {
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         EXPECT_EQ(log.Text(), "Bad number of atributes in TBoole31::CalcAllGlobReducts \n");
     }
+}
+
+// Term lists that would outgrow the memory they may take end the calculation as a failed
+// allocation does, for every path of both reasoners; within it the same table goes through.
+TEST(BooleLimits, TermListsBeyondTheirMemoryFailAsAllocations) {
+    SeedRand(31);
+    TTable narrow;
+    RandomTable(narrow, 14, 21, 2, 0);
+    TTable wide;  // the same columns spread over three words
+    wide.CreateTable(14, 150);
+    for (int o = 0; o < 14; ++o) {
+        for (int a = 0; a < 20; ++a) wide.SetTable(o, a * 7, narrow.GetTable(o, a));
+        wide.SetTable(o, 149, narrow.GetTable(o, 20));
+    }
+    QuietMode = 1;
+    struct Run {
+        const char* what;
+        std::function<void()> run;
+    };
+    const std::vector<Run> runs = {
+        {"mask", [&] { TBoole31().CalcAllGlobReducts(&narrow, 1, 0); }},
+        {"sack", [&] { TBoole().CalcAllGlobReducts(&narrow, 1, 0); }},
+        {"sack, several words", [&] { TBoole().CalcAllGlobReducts(&wide, 1, 0); }},
+        {"sack steps", [&] {
+             TBoole b;
+             b.CreateDiscMatrix(&narrow, 1, 0);
+             b.Minimalization(14);
+             b.GetReducts();
+             b.ClearRedundant(14);
+         }},
+    };
+    for (const Run& r : runs) {
+        discern::SetTermMemoryLimit(16 * 1024);
+        try {
+            r.run();
+            ADD_FAILURE() << r.what;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.GetCode(), 2) << r.what;
+        }
+        discern::SetTermMemoryLimit(0);
+        EXPECT_NO_THROW(r.run()) << r.what;
+    }
+    QuietMode = 0;
 }
 
 TEST(BooleLimits, ObjectOutsideTheTable) {
