@@ -6,23 +6,9 @@
 #include "bench/bench_util.h"
 #include "core/random.h"
 #include "rough/ga_individuals.h"
+#include "tests/support/fixed_points_individual.h"
 
 namespace {
-
-class FixedPoints : public GA_permutation {
-public:
-    using GA_permutation::GA_permutation;
-    std::unique_ptr<GA_individual> Clone() const override {
-        auto copy = NewIndividual<FixedPoints>(n, crossoverMode);
-        copy->CopyFrom(*this);
-        return copy;
-    }
-    void Evaluate() override {
-        fitness = 0.0;
-        for (int i = 0; i < n; ++i)
-            if (genes[i] == i) fitness += 1.0;
-    }
-};
 
 void Run(const char* name, int length, int members, int generations, int selection) {
     SeedRand(1);

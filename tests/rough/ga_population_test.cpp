@@ -7,6 +7,7 @@
 
 #include "core/random.h"
 #include "rough/ga_individuals.h"
+#include "tests/support/fixed_points_individual.h"
 
 // The engine is driven with an individual that draws nothing itself and writes every call the
 // engine makes into a journal, so that a test sees the engine's own draws and their order.
@@ -333,22 +334,6 @@ TEST_F(GeneticPopulationTest, InvalidMemberAfterBreedingIsReported) {
     Start(2, 1, 0.0, 0.0, 0.0);
     EXPECT_EQ(ErrorCode(population), 1);
 }
-
-// A small real problem: permutations scored by their fixed points.
-class FixedPoints : public GA_permutation {
-public:
-    using GA_permutation::GA_permutation;
-    std::unique_ptr<GA_individual> Clone() const override {
-        auto copy = NewIndividual<FixedPoints>(n, crossoverMode);
-        copy->CopyFrom(*this);
-        return copy;
-    }
-    void Evaluate() override {
-        fitness = 0.0;
-        for (int i = 0; i < n; ++i)
-            if (genes[i] == i) fitness += 1.0;
-    }
-};
 
 std::vector<std::vector<int>> RunFixedPoints(unsigned seed, int generations,
                                              std::vector<double>* bestByGeneration) {
