@@ -1,7 +1,8 @@
-# varnel_subsystem(<name> DEPS <libs...>): one static library from every .cpp of the folder.
+# varnel_subsystem(<name> DEPS <libs...>): one static library from every .cpp of the folder
+# and of its concept folders below it.
 function(varnel_subsystem name)
   cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   foreach(ex IN LISTS ARG_EXCLUDE)
     list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${ex})
   endforeach()

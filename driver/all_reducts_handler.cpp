@@ -3,7 +3,7 @@
 #include "core/table.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
-#include "rough/red_memory.h"
+#include "rough/reducts/red_memory.h"
 
 // The table is written back over its own file in the canonical layout before the reducts are
 // computed; the save goes through a temporary file, so a failed save leaves the input as it

@@ -1,4 +1,4 @@
-#include "discretization/lin_comb_maker.h"
+#include "discretization/directions/lin_comb_maker.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
 

@@ -3,7 +3,7 @@
 #include "core/table.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
-#include "rough/red_memory.h"
+#include "rough/reducts/red_memory.h"
 
 void DoCalculateGeneticReducts(const TStringSack& config) {
     CommandParams p(config);

@@ -2,7 +2,7 @@
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
 #include "driver/rule_command.h"
-#include "rough/rul_memory.h"
+#include "rough/rules/rul_memory.h"
 
 void DoCalculateGeneticRules(const TStringSack& config) {
     CommandParams p(config);

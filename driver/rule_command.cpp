@@ -5,7 +5,7 @@
 
 #include "core/table.h"
 #include "driver/handler_frame.h"
-#include "rough/rul_memory.h"
+#include "rough/rules/rul_memory.h"
 
 void RunRuleCommand(const std::string& title, const std::string& tableName, const std::string& rulesFile,
                     const std::string& logName, const std::function<void(TTable&, TRulMemory&)>& generate) {

@@ -1,9 +1,9 @@
 #include "core/report.h"
 #include "core/table.h"
-#include "discretization/scaler.h"
+#include "discretization/cuts/scaler.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
-#include "rough/general_dec.h"
+#include "rough/decision/general_dec.h"
 
 // The only result is the cuts file: the scaled table is released unwritten, and the table is
 // loaded into memory only, so its file is left as it was.

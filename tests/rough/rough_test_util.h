@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "core/table.h"
-#include "rough/rule_comp.h"
+#include "rough/rules/rule_comp.h"
 #include "tests/rough/table_builders.h"
 #include "tests/support/test_files.h"
 

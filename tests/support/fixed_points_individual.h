@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "rough/ga_individuals.h"
+#include "rough/genetic/ga_individuals.h"
 
 // A small real problem for the genetic engine: permutations scored by their fixed points.
 // Its evaluation costs next to nothing, so runs measure and exercise the engine itself.

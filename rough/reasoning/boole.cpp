@@ -1,0 +1,313 @@
+#include "rough/reasoning/boole.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cstdint>
+
+#include "core/report.h"
+#include "core/table.h"
+#include "core/alloc_guard.h"
+#include "rough/reasoning/boole_steps.h"
+#include "rough/reasoning/discernibility.h"
+#include "rough/reasoning/term_expansion.h"
+
+using discern::ClauseSets;
+using discern::SetList;
+using discern::UniqueWordSets;
+
+// The terms between the steps: bit sets in their order, each once.
+struct TBoole::Terms {
+    explicit Terms(SetList sets) : sets(std::move(sets)) {}
+    SetList sets;
+    // The sets are only the prime terms of what Minimalization made of the current matrix:
+    // all that its clearing leaves, in that order. The whole expansion is made from the
+    // matrix again if it is asked for before the clearing.
+    bool primeOnly = false;
+};
+
+namespace {
+
+void SetBit(uint64_t* set, int a) { set[a / 64] |= uint64_t{1} << (a % 64); }
+
+// The matrix as bit sets wide enough for its attributes and for `width` of them, each clause
+// extending terms by its attributes in sack order.
+ClauseSets ClausesOf(const TIntSackSet* matrix, int width) {
+    const int n = matrix != nullptr ? matrix->GetNoElem() : 0;
+    for (int i = 0; i < n; ++i) {
+        for (int a : *matrix->GetElem(i)) width = std::max(width, a + 1);
+    }
+    const int words = discern::WordsFor(width);
+    ClauseSets c(words);
+    std::vector<uint64_t> set(static_cast<size_t>(words));
+    for (int i = 0; i < n; ++i) {
+        std::fill(set.begin(), set.end(), 0);
+        std::vector<int> order;
+        for (int a : *matrix->GetElem(i)) {
+            if (set[static_cast<size_t>(a / 64)] & (uint64_t{1} << (a % 64))) continue;
+            SetBit(set.data(), a);
+            order.push_back(a);
+        }
+        c.Add(set.data(), std::move(order));
+    }
+    return c;
+}
+
+// The terms of Minimalization: the whole expansion of the matrix or only its prime terms.
+SetList Expand(const TIntSackSet* matrix, int k, discern::Expansion keep) {
+    const ClauseSets clauses = ClausesOf(matrix, k);
+    if (clauses.Size() == 0) return SetList(clauses.Words());
+    const TIntSack& first = *matrix->GetElem(0);
+    return discern::MultiplyOut(clauses, std::vector<int>(first.begin(), first.end()), keep);
+}
+
+std::unique_ptr<TIntSack> SackOfBits(const uint64_t* set, int words, int step) {
+    auto sack = std::make_unique<TIntSack>(step);
+    for (int w = 0; w < words; ++w) {
+        for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) sack->AddElem(w * 64 + std::countr_zero(rest));
+    }
+    return sack;
+}
+
+int CountBits(const uint64_t* set, int words) {
+    int n = 0;
+    for (int w = 0; w < words; ++w) n += std::popcount(set[w]);
+    return n;
+}
+
+// What RemoveSupersets, Compact and SortBySize leave of the clauses, given each distinct
+// clause once in the order of its first pair: RemoveSupersets keeps exactly the first
+// occurrence of every clause that includes no other clause, in slot order. Here a clause is
+// tested only against the minimal ones with fewer attributes.
+void StoreMinimalClauses(const UniqueWordSets& clauses, int k, TIntSackSet& matrix) {
+    const int n = clauses.Size();
+    const int words = clauses.Words();
+    std::vector<int> size(static_cast<size_t>(n));
+    std::vector<int> order(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        size[static_cast<size_t>(i)] = CountBits(clauses.At(i), words);
+        order[static_cast<size_t>(i)] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return size[static_cast<size_t>(a)] < size[static_cast<size_t>(b)];
+    });
+    std::vector<char> minimal(static_cast<size_t>(n), 0);
+    std::vector<uint64_t> kept;  // the minimal clauses found so far, fewest attributes first
+    for (int i : order) {
+        const uint64_t* c = clauses.At(i);
+        bool includesOne = false;
+        for (size_t m = 0; m < kept.size() && !includesOne; m += static_cast<size_t>(words)) {
+            bool subset = true;
+            for (int w = 0; w < words && subset; ++w) subset = (kept[m + static_cast<size_t>(w)] & ~c[w]) == 0;
+            includesOne = subset;
+        }
+        if (includesOne) continue;
+        minimal[static_cast<size_t>(i)] = 1;
+        kept.insert(kept.end(), c, c + words);
+    }
+    for (int i = 0; i < n; ++i) {
+        if (minimal[static_cast<size_t>(i)]) matrix.AddElem(SackOfBits(clauses.At(i), words, k));
+    }
+    matrix.SortBySize();
+}
+
+// The growth step of the clause set, n * n / 2 - n, in 64 bits; it only shapes the set's
+// capacity, so a value beyond the int range is held at the largest int.
+int ClauseSetStep(int n) {
+    const long long step = static_cast<long long>(n) * n / 2 - n;
+    return static_cast<int>(std::min<long long>(step, INT_MAX));
+}
+
+// One clearing pass: a term whose every attribute is essential is final; any other one goes
+// on without each of its non-essential attributes in turn, in ascending order.
+template <int FixedWords>
+void ClearPass(const SetList& terms, const ClauseSets& clauses, UniqueWordSets& next, UniqueWordSets& final) {
+    const int words = FixedWords != 0 ? FixedWords : clauses.Words();
+    std::vector<uint64_t> essential(static_cast<size_t>(words));
+    std::vector<uint64_t> child(static_cast<size_t>(words));
+    for (int i = 0; i < terms.Size(); ++i) {
+        const uint64_t* t = terms.At(i);
+        if (discern::AloneAttributes<FixedWords>(t, clauses, essential.data())) {
+            final.Add(t);
+            continue;
+        }
+        for (int w = 0; w < words; ++w) {
+            for (uint64_t rest = t[w] & ~essential[static_cast<size_t>(w)]; rest != 0; rest &= rest - 1) {
+                std::copy(t, t + words, child.begin());
+                child[static_cast<size_t>(w)] &= ~(rest & (~rest + 1));
+                next.Add(child.data());
+            }
+        }
+        // Each set kept is a sack of the result too, if it gets there.
+        discern::CheckTermMemory(static_cast<long long>(terms.Size()) + next.Size() + final.Size(), 8LL * words + 96);
+    }
+}
+
+}  // namespace
+
+TBoole::TBoole() = default;
+TBoole::~TBoole() = default;
+
+void TBoole::CalcAllGlobReducts(TTable* table, int relative, int missing) {
+    verbose = 1;
+    NoAttr = discern::ConditionCount(*table, relative);
+    discern::GlobalSteps(*this, table, relative, missing);
+}
+
+void TBoole::CalcAllLocalReducts(TTable* table, int object, int relative, int missing) {
+    verbose = 0;
+    NoAttr = discern::ConditionCount(*table, relative);
+    discern::LocalSteps(*this, table, object, relative, missing);
+}
+
+// Every pair (i, j), j < i, is counted for the LOG percentage; its clause is kept once, at
+// its first pair, so that memory grows with the distinct clauses and not with the pairs.
+void TBoole::CreateDiscMatrix(TTable* table, int relative, int missing) {
+    GetReducts();  // terms kept as bit sets belong to the old matrix
+    if (verbose == 1) LogMessage("Creating disc. matrix");
+    NoAttr = discern::ConditionCount(*table, relative);
+    const int n = table->GetNoObj();
+    const int k = NoAttr;
+    const int words = discern::WordsFor(k);
+    OrOutOfMemory([&] {
+        matrix = std::make_unique<TIntSackSet>(ClauseSetStep(n));
+        UniqueWordSets clauses(words);
+        if (n >= 2) {
+            const std::vector<int> decisions = relative != 0 ? discern::Decisions(*table) : std::vector<int>();
+            const discern::ConditionColumns columns(*table, k);
+            // Word w of the clause of (i, j) is rows[w * n + j].
+            std::vector<uint64_t> rows(static_cast<size_t>(words) * n);
+            std::vector<uint64_t> clause(static_cast<size_t>(words));
+            discern::PairPercentLog percent(static_cast<long long>(n) * (n - 1) / 2);
+            long long counted = 0;
+            for (int i = 0; i < n; ++i) {
+                for (int w = 0; w < words; ++w) {
+                    discern::DifferingBits64(columns, w * 64, std::min(k, w * 64 + 64), i, i, missing,
+                                             rows.data() + static_cast<size_t>(w) * n);
+                }
+                for (int j = 0; j < i; ++j) {
+                    if (relative != 0 && decisions[static_cast<size_t>(j)] == decisions[static_cast<size_t>(i)]) continue;
+                    uint64_t any = 0;
+                    for (int w = 0; w < words; ++w) {
+                        clause[static_cast<size_t>(w)] = rows[static_cast<size_t>(w) * n + j];
+                        any |= clause[static_cast<size_t>(w)];
+                    }
+                    if (any != 0) clauses.Add(clause.data());
+                }
+                counted += i;
+                if (verbose == 1) percent.Reach(counted);
+                CheckBreak();
+            }
+        }
+        StoreMinimalClauses(clauses, k, *matrix);
+    });
+}
+
+void TBoole::CreateDiscMatrixForObject(TTable* table, int object, int relative, int missing) {
+    GetReducts();  // terms kept as bit sets belong to the old matrix
+    if (verbose == 1) LogMessage("Creating disc. matrix for single object");
+    NoAttr = discern::ConditionCount(*table, relative);
+    discern::CheckObject(*table, object);
+    const int n = table->GetNoObj();
+    const int k = NoAttr;
+    const int words = discern::WordsFor(k);
+    OrOutOfMemory([&] {
+        matrix = std::make_unique<TIntSackSet>(n);
+        UniqueWordSets clauses(words);
+        std::vector<uint64_t> clause(static_cast<size_t>(words));
+        const int decision = table->GetNoAttr() - 1;
+        for (int j = 0; j < n; ++j) {
+            if (j == object) continue;
+            CheckBreak();
+            if (relative != 0 && table->GetTable(j, decision) == table->GetTable(object, decision)) continue;
+            if (discern::PairWords(*table, j, object, k, missing, words, clause.data())) clauses.Add(clause.data());
+        }
+        StoreMinimalClauses(clauses, k, *matrix);
+    });
+}
+
+// The first clause's attributes start the terms; repeats are dropped at every step, which
+// keeps the first arrivals in the order that one removal at the end would leave. Of the
+// terms only those that can lead to prime ones are carried along: the clearing of the whole
+// expansion keeps just its prime terms, in their order (see ClearRedundant), and those are
+// what remains.
+void TBoole::Minimalization(int step) {
+    if (verbose == 1) LogMessage("Minimalization...");
+    resultStep = step;
+    OrOutOfMemory([&] {
+        terms = std::make_unique<Terms>(Expand(matrix.get(), NoAttr, discern::Expansion::PrimeOnly));
+        terms->primeOnly = true;
+    });
+}
+
+// Pass after pass over all terms until a pass leaves nothing to clear.
+//
+// On the terms of Minimalization that comes down to their prime terms in term order. Those
+// terms meet every clause and include every minimal attribute set that does (follow, clause
+// by clause, the attributes such a set has in common with the clauses). A term is final
+// exactly when it is such a minimal set; the first pass therefore sends every one of them to
+// the final list, in term order, and the later passes only find them again, which the
+// removal of duplicates undoes. Minimalization has kept only those.
+void TBoole::ClearRedundant(int step) {
+    if (verbose == 1) LogMessage("Clearing redundant elements...");
+    resultStep = step;
+    if (terms && terms->primeOnly) {
+        CheckBreak();
+        terms->primeOnly = false;
+        return;
+    }
+    OrOutOfMemory([&] {
+        if (!terms) {
+            // The result was handed out already: its sacks are the terms, whatever matrix
+            // they came from.
+            int width = NoAttr;
+            for (int i = 0; result && i < result->GetNoElem(); ++i) {
+                if (result->GetElem(i) == nullptr) continue;
+                for (int a : *result->GetElem(i)) width = std::max(width, a + 1);
+            }
+            const int words = ClausesOf(matrix.get(), width).Words();
+            terms = std::make_unique<Terms>(SetList(words));
+            std::vector<uint64_t> set(static_cast<size_t>(words));
+            for (int i = 0; result && i < result->GetNoElem(); ++i) {
+                if (result->GetElem(i) == nullptr) continue;
+                std::fill(set.begin(), set.end(), 0);
+                for (int a : *result->GetElem(i)) SetBit(set.data(), a);
+                terms->sets.Append(set.data());
+            }
+        }
+        SetList& current = terms->sets;
+        const ClauseSets clauses = ClausesOf(matrix.get(), current.Words() * 64);
+        const int words = clauses.Words();
+        UniqueWordSets final(words);
+        UniqueWordSets next(words);
+        while (current.Size() > 0) {
+            CheckBreak();
+            if (words == 1) {
+                ClearPass<1>(current, clauses, next, final);
+            } else {
+                ClearPass<0>(current, clauses, next, final);
+            }
+            current = next.TakeList();
+        }
+        current = final.TakeList();
+    });
+}
+
+// Prime terms alone stand for the whole expansion they came from, which is made again when
+// the terms themselves are asked for.
+TIntSackSet* TBoole::GetReducts() {
+    if (terms) {
+        OrOutOfMemory([&] {
+            if (terms->primeOnly) {
+                terms->sets = Expand(matrix.get(), NoAttr, discern::Expansion::Whole);
+                terms->primeOnly = false;
+            }
+            const SetList& sets = terms->sets;
+            auto out = std::make_unique<TIntSackSet>(resultStep);
+            for (int i = 0; i < sets.Size(); ++i) out->AddElem(SackOfBits(sets.At(i), sets.Words(), NoAttr));
+            result = std::move(out);
+        });
+        terms.reset();
+    }
+    return result.get();
+}

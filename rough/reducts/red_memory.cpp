@@ -1,0 +1,484 @@
+#include "rough/reducts/red_memory.h"
+
+#include <algorithm>
+#include <cassert>
+#include <iterator>
+#include <optional>
+#include <utility>
+
+#include "core/error.h"
+#include "core/file_io.h"
+#include "core/report.h"
+#include "core/text_scan.h"
+#include "core/table.h"
+#include "core/alloc_guard.h"
+#include "rough/reasoning/boole.h"
+#include "rough/decision/general_dec.h"
+
+using tree_walk::DeleteTree;
+using tree_walk::VisitPreOrder;
+
+namespace {
+
+// "{a,b,c} occurrences total": one line of the "REDUCTS (" file. A reduct without
+// attributes is written "{}", which the reader takes back as such.
+void AppendCountedLine(std::string& out, const TRed& red) {
+    out += '{';
+    const TIntSack& attrs = *red.GetAttributes();
+    for (int i = 0; i < attrs.GetNoElem(); ++i) {
+        if (i > 0) out += ',';
+        AppendInt(out, attrs[i]);
+    }
+    out += "} ";
+    AppendInt(out, red.GetOccurrences());
+    out += ' ';
+    AppendInt(out, red.GetTotal());
+    out += '\n';
+}
+
+void SaveOrFail(const char* file, const std::string& text) {
+    if (!WriteWholeFile(file, text)) {
+        LogMessage("Error: Can't save file with reducts");
+        throw CalcErrorText(7, file);
+    }
+}
+
+}  // namespace
+
+// ---- TRed
+
+TRed::TRed() : attributes(std::make_unique<TIntSack>()) {}
+
+TRed::TRed(std::unique_ptr<TIntSack> attributes) : attributes(std::move(attributes)) {
+    assert(this->attributes != nullptr);
+}
+
+TRed::TRed(const TRed& other) : attributes(std::make_unique<TIntSack>()) { *this = other; }
+
+TRed& TRed::operator=(const TRed& other) {
+    if (this == &other) return *this;
+    *attributes = *other.attributes;
+    total = other.total;
+    occurrences = other.occurrences;
+    found = other.found;
+    return *this;
+}
+
+void TRed::Reset() {
+    attributes = std::make_unique<TIntSack>();
+    total = 0;
+    occurrences = 0;
+    found = 0;
+}
+
+int TRed::EqualAttributes(const TRed* other) const {
+    return *attributes == *other->attributes;
+}
+
+void TRed::Print() const {
+    std::string line = "{ ";
+    for (int a : *attributes) {
+        AppendInt(line, a);
+        line += ' ';
+    }
+    line += " }";
+    WriteStdoutLine(line);
+}
+
+// ---- TRedLeaf
+
+TRedLeaf::TRedLeaf(std::unique_ptr<TRed> red) : red(std::move(red)) {}
+
+TRedLeaf::~TRedLeaf() {
+    DeleteTree(left);
+    DeleteTree(right);
+}
+
+int TRedLeaf::Compare(const TRed* a, const TRed* b) {
+    const TIntSack& x = *a->GetAttributes();
+    const TIntSack& y = *b->GetAttributes();
+    const int n = std::min(x.GetNoElem(), y.GetNoElem());
+    for (int i = 0; i < n; ++i) {
+        if (x[i] != y[i]) return x[i] < y[i] ? -1 : 1;
+    }
+    if (x.GetNoElem() == y.GetNoElem()) return 0;
+    return x.GetNoElem() < y.GetNoElem() ? -1 : 1;
+}
+
+int TRedLeaf::Insert(std::unique_ptr<TRed> r) {
+    TRedLeaf* node = this;
+    for (;;) {
+        CheckBreak();
+        const int c = Compare(r.get(), node->red.get());
+        if (c == 0) {
+            node->red->SetFound();
+            return 0;
+        }
+        TRedLeaf*& next = c < 0 ? node->left : node->right;
+        if (next == nullptr) {
+            next = OrOutOfMemory([&] { return new TRedLeaf(std::move(r)); });
+            return 1;
+        }
+        node = next;
+    }
+}
+
+TRed* TRedLeaf::Find(const TRed* r) const {
+    const TRedLeaf* node = this;
+    while (node != nullptr) {
+        CheckBreak();
+        const int c = Compare(r, node->red.get());
+        if (c == 0) return node->red.get();
+        node = c < 0 ? node->left : node->right;
+    }
+    return nullptr;
+}
+
+void TRedLeaf::Copy(TRedLeaf* to) const {
+    OrOutOfMemory([&] {
+        std::vector<std::pair<const TRedLeaf*, TRedLeaf*>> pending{{this, to}};
+        while (!pending.empty()) {
+            auto [from, into] = pending.back();
+            pending.pop_back();
+            if (into->red) {
+                *into->red = *from->red;
+            } else {
+                into->red = std::make_unique<TRed>(*from->red);
+            }
+            DeleteTree(into->left);
+            DeleteTree(into->right);
+            into->left = nullptr;
+            into->right = nullptr;
+            if (from->left != nullptr) {
+                into->left = new TRedLeaf(std::make_unique<TRed>());
+                pending.emplace_back(from->left, into->left);
+            }
+            if (from->right != nullptr) {
+                into->right = new TRedLeaf(std::make_unique<TRed>());
+                pending.emplace_back(from->right, into->right);
+            }
+        }
+    });
+}
+
+void TRedLeaf::SaveReducts(std::string& out) const {
+    OrOutOfMemory([&] {
+        VisitPreOrder(this, [&](const TRedLeaf& node) {
+            CheckBreak();
+            AppendCountedLine(out, *node.red);
+        });
+    });
+}
+
+void TRedLeaf::PrintWithCounts() const {
+    VisitPreOrder(this, [](const TRedLeaf& node) {
+        std::string line;
+        AppendCountedLine(line, *node.red);
+        WriteStdout(line);
+    });
+}
+
+void TRedLeaf::ToArray(TRed** array, int* n) const {
+    VisitPreOrder(this, [&](const TRedLeaf& node) { array[(*n)++] = node.red.get(); });
+}
+
+TRed* TRedLeaf::GetNthRed(int& counter, int n) const {
+    TRed* found = nullptr;
+    VisitPreOrder(this, [&](const TRedLeaf& node) {
+        if (counter == n) {
+            found = node.red.get();
+            return false;
+        }
+        ++counter;
+        return true;
+    });
+    return found;
+}
+
+TIntSack* TRedLeaf::GetNthAttrs(int& counter, int n) const {
+    TRed* red = GetNthRed(counter, n);
+    return red != nullptr ? red->GetAttributes() : nullptr;
+}
+
+// ---- TRedMemory
+
+bool TRedMemory::LeafOrder::operator()(const TRedLeaf* a, const TRedLeaf* b) const {
+    return TRedLeaf::Compare(a->GetRed(), b->GetRed()) < 0;
+}
+
+bool TRedMemory::LeafOrder::operator()(const TRedLeaf* a, const TRed* b) const {
+    return TRedLeaf::Compare(a->GetRed(), b) < 0;
+}
+
+bool TRedMemory::LeafOrder::operator()(const TRed* a, const TRedLeaf* b) const {
+    return TRedLeaf::Compare(a, b->GetRed()) < 0;
+}
+
+TRedMemory::~TRedMemory() { DeleteTree(root); }
+
+TRedMemory& TRedMemory::operator=(const TRedMemory& other) {
+    if (this == &other) return *this;
+    // Built aside, so that a failure leaves this memory as it was.
+    TRedMemory copy;
+    if (other.root != nullptr) {
+        copy.root = OrOutOfMemory([] { return new TRedLeaf(std::make_unique<TRed>()); });
+        other.root->Copy(copy.root);
+        copy.Reindex();
+    }
+    copy.count = other.count;
+    std::swap(root, copy.root);
+    std::swap(count, copy.count);
+    index.swap(copy.index);
+    preOrder.clear();
+    return *this;
+}
+
+void TRedMemory::AddRed(std::unique_ptr<TIntSack> reduct, int, int) {
+    Insert(OrOutOfMemory([&] { return std::make_unique<TRed>(std::move(reduct)); }));
+}
+
+void TRedMemory::AddRule(const int*, int) {}
+
+// Where a walk from the root would end: the predecessor and the successor of a new key are
+// next to each other in the order, so one of them lies below the other, and the lower one
+// has its side towards the new key free.
+void TRedMemory::Insert(std::unique_ptr<TRed> reduct) {
+    CheckBreak();
+    auto next = index.lower_bound(reduct.get());
+    if (next != index.end() && TRedLeaf::Compare((*next)->GetRed(), reduct.get()) == 0) {
+        (*next)->GetRed()->SetFound();
+        return;
+    }
+    OrOutOfMemory([&] {
+        auto node = std::make_unique<TRedLeaf>(std::move(reduct));
+        TRedLeaf* before = next != index.begin() ? *std::prev(next) : nullptr;
+        TRedLeaf* after = next != index.end() ? *next : nullptr;
+        index.insert(next, node.get());
+        if (root == nullptr) {
+            root = node.release();
+        } else if (before != nullptr && before->right == nullptr) {
+            before->right = node.release();
+        } else {
+            assert(after != nullptr && after->left == nullptr);
+            after->left = node.release();
+        }
+    });
+    ++count;
+    preOrder.clear();
+}
+
+void TRedMemory::Reindex() {
+    index.clear();
+    preOrder.clear();
+    OrOutOfMemory([&] { VisitPreOrder(root, [&](TRedLeaf& node) { index.insert(&node); }); });
+}
+
+void TRedMemory::Clear() {
+    DeleteTree(root);
+    root = nullptr;
+    count = 0;
+    index.clear();
+    preOrder.clear();
+}
+
+TRedLeaf* TRedMemory::NthInPreOrder(int i) const {
+    if (i < 0 || i >= count) {
+        LogMessage("Bad number of element in TRedMemory::GetReduct");
+        throw CalcError(5);
+    }
+    if (preOrder.empty()) {
+        OrOutOfMemory([&] {
+            preOrder.reserve(static_cast<size_t>(count));
+            VisitPreOrder(root, [&](TRedLeaf& node) { preOrder.push_back(&node); });
+        });
+    }
+    return preOrder[static_cast<size_t>(i)];
+}
+
+TIntSack* TRedMemory::GetReduct(int i) const { return NthInPreOrder(i)->GetRed()->GetAttributes(); }
+
+TRed* TRedMemory::GetRed(int i) const { return NthInPreOrder(i)->GetRed(); }
+
+void TRedMemory::GetRedArray(TRed** array, int* n) const {
+    if (root != nullptr) root->ToArray(array, n);
+}
+
+// The reducts of the sack reasoner are taken over in their order.
+void TRedMemory::InsertAll(TIntSackSet& reducts) {
+    for (int i = 0; i < reducts.GetNoElem(); ++i) {
+        CheckBreak();
+        Insert(OrOutOfMemory([&] { return std::make_unique<TRed>(reducts.ClearElem(i)); }));
+    }
+}
+
+// The masks of the mask reasoner become ascending attribute sacks.
+void TRedMemory::InsertAll(const TIntSack& masks, int k) {
+    for (int m : masks) {
+        CheckBreak();
+        auto red = OrOutOfMemory([&] {
+            auto attrs = std::make_unique<TIntSack>(k);
+            for (int a = 0; a < k; ++a) {
+                if (static_cast<unsigned>(m) & (1u << a)) attrs->AddElem(a);
+            }
+            return std::make_unique<TRed>(std::move(attrs));
+        });
+        Insert(std::move(red));
+    }
+}
+
+namespace {
+
+int ConditionAttributes(const TTable& table, int relative) {
+    return relative != 0 ? table.GetNoAttr() - 1 : table.GetNoAttr();
+}
+
+}  // namespace
+
+// The decision column holds the classes only for the reasoning; an error on the way leaves
+// the table with its own decisions as well.
+void TRedMemory::CalculateGlobalReducts(TTable* table, int relative, int missing) {
+    ShowProgress(0);
+    const int k = ConditionAttributes(*table, relative);
+    TGeneralDec genDec;
+    std::optional<ModifiedDecisionScope> classes;
+    if (relative != 0) {
+        genDec.CalcGenDec(table);
+        genDec.CreateGenDec(table);
+        classes.emplace(genDec, table);
+    }
+    if (k > 31) {
+        TBoole reasoner;
+        reasoner.CalcAllGlobReducts(table, relative != 0 ? 1 : 0, missing);
+        InsertAll(*reasoner.GetReducts());
+    } else {
+        TBoole31 reasoner;
+        reasoner.CalcAllGlobReducts(table, relative != 0 ? 1 : 0, missing);
+        InsertAll(*reasoner.GetReducts(), k);
+    }
+    if (classes) classes->Restore();
+    ShowProgress(100);
+}
+
+// Object by object, the classes are put in for the reasoning and taken out before the
+// object's reducts are stored; the percentage of objects done is shown when it grows.
+void TRedMemory::CalculateLocalReducts(TTable* table, int relative, int missing) {
+    const int k = ConditionAttributes(*table, relative);
+    relative = relative != 0 ? 1 : 0;
+    TGeneralDec genDec;
+    if (relative == 1) {
+        genDec.CalcGenDec(table);
+        genDec.CreateGenDec(table);
+    }
+    std::unique_ptr<TBoole31> masks;
+    std::unique_ptr<TBoole> sacks;
+    OrOutOfMemory([&] {
+        if (k < 32) {
+            masks = std::make_unique<TBoole31>();
+        } else {
+            sacks = std::make_unique<TBoole>();
+        }
+    });
+    const int n = table->GetNoObj();
+    long long shown = 0;
+    for (int i = 0; i < n; ++i) {
+        if (sacks && !CheckBreak()) return;
+        {
+            std::optional<ModifiedDecisionScope> classes;
+            if (relative == 1) classes.emplace(genDec, table);
+            if (masks) {
+                masks->CalcAllLocalReducts(table, i, relative, missing);
+            } else {
+                sacks->CalcAllLocalReducts(table, i, relative, missing);
+            }
+            if (classes) classes->Restore();
+        }
+        if (masks) {
+            InsertAll(*masks->GetReducts(), k);
+            if (!CheckBreak()) return;
+        } else {
+            InsertAll(*sacks->GetReducts());
+        }
+        const long long p = (i + 1LL) * 100 / n;
+        if (p > shown) {
+            ShowProgress(static_cast<int>(p));
+            shown = p;
+        }
+    }
+    masks.reset();
+    sacks.reset();
+    if (relative == 1) genDec.ReconstructOrigDec(table);
+    ShowProgress(100);
+}
+
+// The number of reducts, then per reduct its size and its attributes, each number followed
+// by a blank.
+void TRedMemory::SaveReductsCompact(const char* file) const {
+    std::string text;
+    OrOutOfMemory([&] {
+        AppendInt(text, count);
+        text += '\n';
+        VisitPreOrder(root, [&](const TRedLeaf& node) {
+            CheckBreak();
+            const TIntSack& attrs = *node.GetRed()->GetAttributes();
+            AppendInt(text, attrs.GetNoElem());
+            text += ' ';
+            for (int a : attrs) {
+                AppendInt(text, a);
+                text += ' ';
+            }
+            text += '\n';
+        });
+    });
+    SaveOrFail(file, text);
+}
+
+void TRedMemory::SaveReducts(const char* file) const {
+    std::string text;
+    OrOutOfMemory([&] {
+        text = "REDUCTS (";
+        AppendInt(text, count);
+        text += ")\n";
+    });
+    if (root != nullptr) root->SaveReducts(text);
+    SaveOrFail(file, text);
+}
+
+// Reads the reducts back without their counters. The first line is skipped (at most 199
+// characters; a longer one leaves nothing readable). A reduct that does not open with "{"
+// is reported and read all the same; a number or a separator that cannot be read ends the
+// reading, and so does a rest of line longer than 199 characters, after its reduct is in.
+void TRedMemory::LoadReducts(const char* file) {
+    std::string text;
+    if (!ReadWholeFile(file, text)) {
+        LogMessage("Error: Can't open file with rules");
+        throw CalcErrorText(6, file);
+    }
+    Clear();
+    TextScanner in(text.data(), text.data() + text.size());
+    if (!in.SkipLine(199)) return;
+    for (;;) {
+        CheckBreak();
+        char last = 0;
+        if (!in.ReadChar(last)) return;
+        if (last != '{') WriteStdoutLine(std::string("Oczekiwany: { a nie <") + last + ">");
+        auto sack = OrOutOfMemory([] { return std::make_unique<TIntSack>(); });
+        if (last == '{') {
+            TextScanner ahead = in;
+            char c = 0;
+            if (ahead.ReadChar(c) && c == '}') {
+                in = ahead;
+                last = c;
+            }
+        }
+        while (last != '}') {
+            int a = 0;
+            if (in.ReadInt(a) == TextScanner::Read::Fail) return;
+            sack->AddElem(a);
+            if (!in.ReadChar(last)) return;
+        }
+        auto red = OrOutOfMemory([&] { return std::make_unique<TRed>(std::move(sack)); });
+        const bool more = in.SkipLine(199);
+        Insert(std::move(red));
+        if (!more) return;
+    }
+}

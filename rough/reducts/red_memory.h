@@ -1,0 +1,159 @@
+#pragma once
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/int_sack.h"
+#include "core/tree_walk.h"
+#include "rough/decision/dec_mem.h"
+
+class TTable;
+
+// One reduct: its attributes (ascending, as the reduct computations deliver them) and the
+// counters of the stability sampling.
+class TRed {
+public:
+    TRed();
+    explicit TRed(std::unique_ptr<TIntSack> attributes);
+    TRed(const TRed& other);
+    TRed& operator=(const TRed& other);
+
+    TIntSack* GetAttributes() const { return attributes.get(); }
+    int GetAttr(int i) const { return attributes->GetElem(i); }
+    int GetNoAttr() const { return attributes->GetNoElem(); }
+    void AddAttr(int a) { attributes->AddUnique(a); }
+    void Reset();
+
+    int GetTotal() const { return total; }
+    void SetTotal(int t) { total = t; }
+    int GetOccurrences() const { return occurrences; }
+    void SetOccurrences(int o) { occurrences = o; }
+    void SetFound() { found = 1; }
+    int GetFound() const { return found; }
+    void ClearFound() { found = 0; }
+    void IncTotal() { ++total; }
+    void IncOccurrences() { ++occurrences; }
+
+    int EqualAttributes(const TRed* other) const;
+    // "{ ", each attribute and a blank, " }" and a line end, on standard output.
+    void Print() const;
+
+private:
+    int total = 0;
+    int occurrences = 0;
+    int found = 1;
+    std::unique_ptr<TIntSack> attributes;
+};
+
+// A node of the reduct tree: reducts that come before the node's one lie to the left, those
+// after it to the right. The tree is not balanced (its shape is the insertion order's), so
+// every walk is iterative and visits a node before its left and then its right subtree.
+class TRedLeaf {
+public:
+    explicit TRedLeaf(std::unique_ptr<TRed> red);
+    ~TRedLeaf();  // deletes the reduct and both subtrees
+    TRedLeaf(const TRedLeaf&) = delete;
+    TRedLeaf& operator=(const TRedLeaf&) = delete;
+
+    // -1 when a comes first, 0 when both are the same reduct, 1 when b comes first:
+    // element by element, and a sack that begins the other comes first.
+    static int Compare(const TRed* a, const TRed* b);
+
+    // Walks down from this node: a new reduct becomes a leaf (1); a stored equal one gets
+    // its found flag set and r is deleted (0).
+    int Insert(std::unique_ptr<TRed> r);
+    TRed* Find(const TRed* r) const;
+    // `to` receives a copy of this node's reduct and deep copies of both subtrees (its own
+    // subtrees are replaced).
+    void Copy(TRedLeaf* to) const;
+
+    // Pre-order traversals.
+    void SaveReducts(std::string& out) const;  // the lines of the "REDUCTS (" file
+    void PrintWithCounts() const;              // the same lines on standard output
+    void ToArray(TRed** array, int* n) const;  // appends at array[*n], counting *n up
+    // The reduct numbered n when this node is numbered `counter` (which counts the nodes
+    // visited); null when the subtree holds fewer.
+    TIntSack* GetNthAttrs(int& counter, int n) const;
+    TRed* GetNthRed(int& counter, int n) const;
+
+    TRed* GetRed() const { return red.get(); }
+    TRedLeaf* GetLeft() const { return left; }
+    TRedLeaf* GetRight() const { return right; }
+
+private:
+    template <class Node, class Visit>
+    friend void tree_walk::VisitPreOrder(Node* root, Visit visit);
+    template <class Node>
+    friend void tree_walk::DeleteTree(Node* root);
+    friend class TRedMemory;
+
+    TRedLeaf* left = nullptr;   // owned
+    TRedLeaf* right = nullptr;  // owned
+    std::unique_ptr<TRed> red;
+};
+
+// The reducts found, each once, in a search tree; the reduct commands' results file is
+// written from here.
+//
+// Beside the tree the memory keeps its nodes in order, so that an insertion finds the leaf
+// a walk from the root would reach without walking: a new reduct hangs below its
+// predecessor or its successor among the stored ones, whichever has the free side. The
+// tree's shape, and so every file, is that of the walk. The stored reducts' attributes are
+// the keys: they must not be changed while the memory holds them, and the tree grows only
+// through the memory.
+class TRedMemory : public TDecMemory {
+public:
+    TRedMemory() = default;
+    ~TRedMemory() override;
+    TRedMemory(const TRedMemory&) = delete;
+    TRedMemory& operator=(const TRedMemory& other);
+
+    void AddRed(std::unique_ptr<TIntSack> reduct, int local, int object) override;
+    void AddRule(const int* attrList, int object) override;
+    int GetNoElem() const override { return count; }
+    int GetNoRed() const { return count; }
+
+    // Stores a reduct; when an equal one is stored already, that one is marked found and
+    // the new one is deleted.
+    void Insert(std::unique_ptr<TRed> reduct);
+
+    // All reducts of the table, or the union of every object's local reducts, by Boolean
+    // reasoning (the mask reasoner up to 31 condition attributes). Relative calculations see
+    // generalized-decision classes in the decision column, which gets its values back after.
+    void CalculateGlobalReducts(TTable* table, int relative, int missing);
+    void CalculateLocalReducts(TTable* table, int relative, int missing);
+    // Reducts found by the genetic search (defined with it), added to the memory.
+    void CalculateGeneticReducts(TTable* table, int local, int relative, int limit, int speed);
+
+    void SaveReductsCompact(const char* file) const;
+    void SaveReducts(const char* file) const;
+    void LoadReducts(const char* file);
+
+    // The i-th reduct in pre-order: its attributes, or the reduct itself.
+    TIntSack* GetReduct(int i) const;
+    TRed* GetRed(int i) const;
+    TRedLeaf* GetRoot() const { return root; }
+    // Pre-order into the caller's array from array[*n] on, counting *n up.
+    void GetRedArray(TRed** array, int* n) const;
+    void Clear();
+
+private:
+    struct LeafOrder {
+        using is_transparent = void;
+        bool operator()(const TRedLeaf* a, const TRedLeaf* b) const;
+        bool operator()(const TRedLeaf* a, const TRed* b) const;
+        bool operator()(const TRed* a, const TRedLeaf* b) const;
+    };
+    TRedLeaf* NthInPreOrder(int i) const;
+    void InsertAll(TIntSackSet& reducts);
+    void InsertAll(const TIntSack& masks, int k);
+    void Reindex();
+
+    int count = 0;
+    TRedLeaf* root = nullptr;  // owned
+    std::set<TRedLeaf*, LeafOrder> index;
+    // The nodes in pre-order, built on demand and dropped by every change of the tree.
+    mutable std::vector<TRedLeaf*> preOrder;
+};

@@ -1,0 +1,309 @@
+#include "rough/rules/rul_memory.h"
+
+#include <algorithm>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "core/error.h"
+#include "core/report.h"
+#include "core/table.h"
+#include "core/alloc_guard.h"
+#include "rough/reasoning/boole.h"
+#include "rough/decision/general_dec.h"
+#include "rough/reducts/genetic_reducts.h"
+
+using tree_walk::DeleteTree;
+using tree_walk::VisitPreOrder;
+
+namespace {
+
+// A rule without descriptors would match every object; asking for one means the generator
+// went wrong, and the process stops before such a rule reaches anyone.
+[[noreturn]] void RuleWithoutDescriptors(const char* operation) {
+    WriteStdoutLine(std::string("BLAD KRYTYCZNY: TRulMemory::") + operation);
+    WriteStdout("Wstawiam regule bez deskryptorow!");
+    EndProcess(0);
+}
+
+// Bit k of a mask reduct stands for attribute k. An attribute whose value the object misses
+// makes no rule: the block is dropped (null).
+std::unique_ptr<TBlock> BlockOfMask(const TTable& t, int object, int mask, int conditions) {
+    auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
+    for (int k = 0; k < conditions; ++k) {
+        if ((mask & (1 << k)) == 0) continue;
+        const int v = t.GetTable(object, k);
+        if (v == TTable::MissingValue) return nullptr;
+        OrOutOfMemory([&] { block->AddDescriptor(k, v); });
+    }
+    return block;
+}
+
+// A sack reduct lists its attributes; the object's values go in as they are, a missing one
+// included.
+std::unique_ptr<TBlock> BlockOfSack(const TTable& t, int object, const TIntSack& reduct) {
+    auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
+    for (int a : reduct) OrOutOfMemory([&] { block->AddDescriptor(a, t.GetTable(object, a)); });
+    return block;
+}
+
+int CompareInts(int x, int y) {
+    if (x == y) return 0;
+    return x < y ? -1 : 1;
+}
+
+}  // namespace
+
+// ---- TLeaf
+
+TLeaf::TLeaf(TRuleComp* rule) : rule(rule) {}
+
+TLeaf::~TLeaf() {
+    delete rule;
+    DeleteTree(left);
+    DeleteTree(right);
+}
+
+int TLeaf::Compare(const TRuleComp* x, const TRuleComp* y) {
+    const TBlock& bx = *x->GetBlock();
+    const TBlock& by = *y->GetBlock();
+    const int nx = bx.GetNoDesc();
+    const int ny = by.GetNoDesc();
+    const int n = std::min(nx, ny);
+    for (int i = 0; i < n; ++i) {
+        if (const int c = CompareInts(bx.GetAttr(i), by.GetAttr(i))) return c;
+    }
+    if (const int c = CompareInts(nx, ny)) return c;
+    for (int i = 0; i < n; ++i) {
+        if (const int c = CompareInts(bx.GetValue(i), by.GetValue(i))) return c;
+    }
+    return CompareInts(x->GetDecision(), y->GetDecision());
+}
+
+int TLeaf::Insert(std::unique_ptr<TRuleComp> newRule) {
+    TLeaf* node = this;
+    for (;;) {
+        CheckBreak();
+        const int c = Compare(newRule.get(), node->rule);
+        if (c == 0) return 0;  // newRule goes with the unique_ptr
+        TLeaf*& next = c < 0 ? node->left : node->right;
+        if (next == nullptr) {
+            next = OrOutOfMemory([&] { return new TLeaf(newRule.get()); });
+            newRule.release();
+            return 1;
+        }
+        node = next;
+    }
+}
+
+TRuleComp* TLeaf::Find(const TRuleComp* wanted) const {
+    const TLeaf* node = this;
+    while (node != nullptr) {
+        CheckBreak();
+        const int c = Compare(wanted, node->rule);
+        if (c == 0) return node->rule;
+        node = c < 0 ? node->left : node->right;
+    }
+    return nullptr;
+}
+
+void TLeaf::Copy(TLeaf* target) const {
+    OrOutOfMemory([&] {
+        std::vector<std::pair<const TLeaf*, TLeaf*>> pending{{this, target}};
+        while (!pending.empty()) {
+            auto [from, into] = pending.back();
+            pending.pop_back();
+            CheckBreak();
+            TRuleComp* copy = nullptr;
+            if (from->rule != nullptr) {
+                auto made = std::make_unique<TRuleComp>();
+                *made = *from->rule;
+                copy = made.release();
+            }
+            delete into->rule;
+            into->rule = copy;
+            DeleteTree(into->left);
+            DeleteTree(into->right);
+            into->left = nullptr;
+            into->right = nullptr;
+            if (from->left != nullptr) {
+                into->left = new TLeaf(nullptr);
+                pending.emplace_back(from->left, into->left);
+            }
+            if (from->right != nullptr) {
+                into->right = new TLeaf(nullptr);
+                pending.emplace_back(from->right, into->right);
+            }
+        }
+    });
+}
+
+void TLeaf::Flatten(TRuleComp** array, int& index) const {
+    VisitPreOrder(this, [&](const TLeaf& node) {
+        CheckBreak();
+        array[index++] = node.rule;
+    });
+}
+
+TRuleComp* TLeaf::GetNthRule(int n, int& counter) const {
+    TRuleComp* found = nullptr;
+    VisitPreOrder(this, [&](const TLeaf& node) {
+        if (counter == n) {
+            found = node.rule;
+            return false;
+        }
+        ++counter;
+        return true;
+    });
+    return found;
+}
+
+void TLeaf::CalcRulesInfo(const TTable& t, int mode) {
+    VisitPreOrder(this, [&](TLeaf& node) {
+        CheckBreak();
+        if (node.rule != nullptr) node.rule->CalcInfo(t, mode);
+    });
+}
+
+void TLeaf::PrintRules(std::ostream& out) const {
+    VisitPreOrder(this, [&](const TLeaf& node) {
+        if (node.rule != nullptr) node.rule->Print(out);
+    });
+}
+
+void TLeaf::RemapAttributes(const TRed& map) {
+    VisitPreOrder(this, [&](TLeaf& node) {
+        if (node.rule != nullptr) node.rule->RemapAttributes(map);
+    });
+}
+
+// ---- TRulMemory
+
+TRulMemory::~TRulMemory() { DeleteTree(root); }
+
+TRulMemory& TRulMemory::operator=(const TRulMemory& other) {
+    if (this == &other) return *this;
+    ReductLimit = other.ReductLimit;
+    SpeedLevel = other.SpeedLevel;
+    DecisionAttr = other.DecisionAttr;
+    table = other.table;
+    return *this;
+}
+
+void TRulMemory::InsertRule(std::unique_ptr<TRuleComp> rule) {
+    if (QuietMode == 0) {
+        rule->Publish();
+        return;
+    }
+    if (root == nullptr) {
+        root = OrOutOfMemory([&] { return new TLeaf(rule.get()); });
+        rule.release();
+        ++NoRules;
+        return;
+    }
+    NoRules += root->Insert(std::move(rule));
+}
+
+void TRulMemory::InsertRuleOf(std::unique_ptr<TBlock> block, const TTable& t, int object) {
+    auto rule = OrOutOfMemory([&] { return std::make_unique<TRuleComp>(std::move(block), object); });
+    rule->SetDecision(t.GetTable(object, t.GetNoAttr() - 1));
+    InsertRule(std::move(rule));
+}
+
+void TRulMemory::AddRule(const int* attrList, int object) {
+    auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
+    for (int i = 0; attrList[i] >= 0; ++i) {
+        const int v = table->GetTable(object, attrList[i]);
+        if (v == TTable::MissingValue) return;
+        OrOutOfMemory([&] { block->AddDescriptor(attrList[i], v); });
+    }
+    if (block->GetNoDesc() == 0) RuleWithoutDescriptors("AddRule");
+    InsertRuleOf(std::move(block), *table, object);
+}
+
+// The genetic search hands the same reduct over again after every generation; each
+// hand-over becomes a rule of its own.
+void TRulMemory::AddRed(std::unique_ptr<TIntSack> reduct, int /*local*/, int object) {
+    auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
+    if (reduct == nullptr || reduct->GetNoElem() == 0) RuleWithoutDescriptors("AddRed");
+    for (int a : *reduct) OrOutOfMemory([&] { block->AddDescriptor(a, table->GetTable(object, a)); });
+    reduct.reset();
+    InsertRuleOf(std::move(block), *table, object);
+}
+
+// The local reducts of each object are computed with the generalized-decision classes in the
+// decision column, which is back to the objects' decisions before any rule is built: the
+// rules carry the decisions. Each rule leaves as soon as it is made.
+template <class Reasoner>
+bool TRulMemory::AllRulesOfObjects(TTable& t, TGeneralDec& genDec, int option) {
+    constexpr bool masks = std::is_same_v<Reasoner, TBoole31>;
+    const int conditions = t.GetNoAttr() - 1;
+    const int noObj = t.GetNoObj();
+    auto reasoner = OrOutOfMemory([] { return std::make_unique<Reasoner>(); });
+    int shown = 0;
+    for (int i = 0; i < noObj; ++i) {
+        if (!masks && !CheckBreak()) return false;
+        {
+            ModifiedDecisionScope classes(genDec, &t);
+            reasoner->CalcAllLocalReducts(&t, i, 1, option);
+            classes.Restore();
+        }
+        if constexpr (masks) {
+            const TIntSack* reducts = reasoner->GetReducts();
+            for (int r = 0; reducts != nullptr && r < reducts->GetNoElem(); ++r) {
+                auto block = BlockOfMask(t, i, (*reducts)[r], conditions);
+                if (block != nullptr) InsertRuleOf(std::move(block), t, i);
+            }
+            if (!CheckBreak()) return false;
+        } else {
+            const TIntSackSet* reducts = reasoner->GetReducts();
+            for (int r = 0; reducts != nullptr && r < reducts->GetNoElem(); ++r) {
+                InsertRuleOf(BlockOfSack(t, i, *reducts->GetElem(r)), t, i);
+            }
+        }
+        const int percent = static_cast<int>((static_cast<long long>(i) + 1) * 100 / noObj);
+        if (percent > shown) {
+            ShowProgress(percent);
+            shown = percent;
+        }
+    }
+    return true;
+}
+
+void TRulMemory::CalculateAllRules(TTable* t, int option) {
+    DecisionAttr = t->GetNoAttr() - 1;
+    const int conditions = t->GetNoAttr() - 1;
+    auto genDec = OrOutOfMemory([] { return std::make_unique<TGeneralDec>(); });
+    genDec->CalcGenDec(t);
+    genDec->CreateGenDec(t);
+    LogMessage("Calculating all decision rules");
+    ShowProgress(0);
+    // A 32-bit mask holds 31 attributes beside its sign bit.
+    const bool finished = conditions < 32 ? AllRulesOfObjects<TBoole31>(*t, *genDec, option)
+                                          : AllRulesOfObjects<TBoole>(*t, *genDec, option);
+    if (finished) ShowProgress(100);
+}
+
+void TRulMemory::CalculateGeneticRules(TTable* t) {
+    table = t;
+    DecisionAttr = t->GetNoAttr() - 1;
+    auto search = OrOutOfMemory([] { return std::make_unique<TGenRed>(); });
+    search->Calculate(t, this, ReductLimit, SpeedLevel, 1, 1, -1);
+}
+
+void TRulMemory::CalcRulesInfo(TTable* t, int mode) {
+    if (root != nullptr) root->CalcRulesInfo(*t, mode);
+}
+
+void TRulMemory::RemapAttributes(const TRed& map) {
+    if (root != nullptr) root->RemapAttributes(map);
+}
+
+void TRulMemory::MoveRules(TLeaf* node, TRulMemory& target) {
+    if (node == nullptr) return;
+    VisitPreOrder(node, [&](TLeaf& leaf) {
+        std::unique_ptr<TRuleComp> rule(leaf.GetRule());
+        leaf.SetRule(nullptr);
+        if (rule != nullptr) target.InsertRule(std::move(rule));
+    });
+}

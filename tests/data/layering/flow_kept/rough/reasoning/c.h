@@ -1,0 +1,2 @@
+#pragma once
+#include "rough/decision/d.h"

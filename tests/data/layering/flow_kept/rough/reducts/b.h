@@ -1,0 +1,2 @@
+#pragma once
+#include "rough/reasoning/c.h"

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/report.h"
+#include "core/table.h"
+#include "rough/reasoning/boole.h"
+#include "rough/reducts/red_memory.h"
+#include "tests/rough/reasoning/boole_reference.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using namespace boole_reference;
+
+std::vector<int> Column(const TTable& t, int a) {
+    std::vector<int> v;
+    for (int o = 0; o < t.GetNoObj(); ++o) v.push_back(t.GetTable(o, a));
+    return v;
+}
+
+Sets Stored(const TRedMemory& m) {
+    Sets out;
+    for (int i = 0; i < m.GetNoRed(); ++i) out.emplace_back(m.GetReduct(i)->begin(), m.GetReduct(i)->end());
+    return out;
+}
+
+// Two groups of objects equal on the conditions, each with decisions 0 and 1: every object
+// has the generalized decision {0, 1}, so nothing needs telling apart, while the raw
+// decisions would ask for the groups to be told apart.
+void InconsistentTable(TTable& t) {
+    t.CreateTable(4, 3);
+    const int rows[4][3] = {{0, 0, 0}, {0, 0, 1}, {1, 1, 0}, {1, 1, 1}};
+    for (int o = 0; o < 4; ++o) {
+        for (int a = 0; a < 3; ++a) t.SetTable(o, a, rows[o][a]);
+    }
+}
+
+TEST(ReductCalculation, RelativeRunsUseGeneralizedDecisionClassesAndRestoreTheDecisions) {
+    TTable t;
+    InconsistentTable(t);
+    const std::vector<int> decisions = Column(t, 2);
+    QuietMode = 1;
+    TBoole raw;
+    raw.CalcAllGlobReducts(&t, 1, 0);
+    EXPECT_EQ(SetsOf(*raw.GetReducts()), (Sets{{0}, {1}}));
+
+    TRedMemory global;
+    global.CalculateGlobalReducts(&t, 1, 0);
+    EXPECT_EQ(global.GetNoRed(), 0);
+    EXPECT_EQ(Column(t, 2), decisions);
+
+    TRedMemory local;
+    local.CalculateLocalReducts(&t, 7, 0);  // any non-zero flag is relative
+    EXPECT_EQ(local.GetNoRed(), 0);
+    EXPECT_EQ(Column(t, 2), decisions);
+    QuietMode = 0;
+}
+
+// 31 condition attributes take the mask reasoner, 32 the sack reasoner (which logs the
+// share of pairs); both find the same reducts.
+TEST(ReductCalculation, MaskReasonerUpTo31Conditions) {
+    SeedRand(21);
+    TTable narrow;
+    RandomTable(narrow, 9, 32, 2, 0);
+    TTable wide;
+    wide.CreateTable(9, 33);
+    for (int o = 0; o < 9; ++o) {
+        for (int a = 0; a < 31; ++a) wide.SetTable(o, a, narrow.GetTable(o, a));
+        wide.SetTable(o, 31, 5);
+        wide.SetTable(o, 32, narrow.GetTable(o, 31));
+    }
+    Sets reducts[2];
+    std::string logs[2];
+    int which = 0;
+    for (TTable* t : {&narrow, &wide}) {
+        LogCapture log;
+        QuietMode = 1;
+        TRedMemory m;
+        m.CalculateGlobalReducts(t, 1, 0);
+        QuietMode = 0;
+        reducts[which] = Stored(m);
+        logs[which] = log.Text();
+        ++which;
+    }
+    EXPECT_EQ(std::set<std::vector<int>>(reducts[0].begin(), reducts[0].end()),
+              std::set<std::vector<int>>(reducts[1].begin(), reducts[1].end()));
+    EXPECT_FALSE(reducts[0].empty());
+    EXPECT_EQ(logs[0].find('%', logs[0].find("Creating disc. matrix")), std::string::npos);
+    EXPECT_NE(logs[1].find("Creating disc. matrix\n2%\n"), std::string::npos);  // 1 pair of 36
+}
+
+TEST(ReductCalculation, ProgressOfGlobalAndLocalRuns) {
+    TTable t;
+    RandomTable(t, 4, 3, 3, 0);
+    testing::internal::CaptureStdout();
+    TRedMemory m;
+    m.CalculateGlobalReducts(&t, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "PROGRESS:0\nPROGRESS:5\nPROGRESS:30\nPROGRESS:70\nPROGRESS:100\n");
+    testing::internal::CaptureStdout();
+    m.CalculateLocalReducts(&t, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "PROGRESS:25\nPROGRESS:50\nPROGRESS:75\nPROGRESS:100\nPROGRESS:100\n");
+    TTable three;
+    RandomTable(three, 3, 40, 2, 0);
+    testing::internal::CaptureStdout();
+    m.CalculateLocalReducts(&three, 1, 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "PROGRESS:33\nPROGRESS:66\nPROGRESS:100\nPROGRESS:100\n");
+}
+
+// A local run stores every object's local reducts, each once.
+TEST(ReductCalculation, LocalRunStoresTheUnionOfEveryObjectsReducts) {
+    SeedRand(4);
+    QuietMode = 1;
+    for (int round = 0; round < 30; ++round) {
+        TTable t;
+        RandomTable(t, 3 + Draw(10), 2 + Draw(6), 3, Draw(2) * 10);
+        const int relative = Draw(2);
+        const int missing = Draw(3);
+        TRedMemory m;
+        m.CalculateLocalReducts(&t, relative, missing);
+        std::set<std::vector<int>> expected;
+        for (int o = 0; o < t.GetNoObj(); ++o) {
+            // The reasoners see the classes of the generalized decision; without
+            // inconsistencies those tell apart exactly the objects the decisions do.
+            const auto local = MinimalHittingSets(t, o, relative, missing);
+            expected.insert(local.begin(), local.end());
+        }
+        bool consistent = true;
+        for (int i = 0; i < t.GetNoObj(); ++i) {
+            for (int j = 0; j < i; ++j) {
+                bool same = true;
+                for (int a = 0; a + 1 < t.GetNoAttr(); ++a) same = same && t.GetTable(i, a) == t.GetTable(j, a);
+                consistent = consistent && !(same && t.GetTable(i, t.GetNoAttr() - 1) != t.GetTable(j, t.GetNoAttr() - 1));
+            }
+        }
+        if (!consistent && relative) continue;
+        const Sets stored = Stored(m);
+        EXPECT_EQ(std::set<std::vector<int>>(stored.begin(), stored.end()), expected) << round;
+        EXPECT_EQ(stored.size(), expected.size());
+    }
+    QuietMode = 0;
+}
+
+}  // namespace
