@@ -27,6 +27,21 @@ extern TLogFile LogFile;
 // While 1, progress and rule lines are not written (and the rule memory keeps rules).
 extern int QuietMode;
 
+// Holds QuietMode at 1 while it lives and then puts back the value it found, also when an
+// exception leaves the scope. Library code that stores rules (loading a rules file,
+// generating rules into a set it keeps) takes one: outside quiet mode the rule memory
+// publishes and drops every rule, so the set would stay empty. The commands never take it.
+class QuietModeGuard {
+public:
+    QuietModeGuard() : saved(QuietMode) { QuietMode = 1; }
+    ~QuietModeGuard() { QuietMode = saved; }
+    QuietModeGuard(const QuietModeGuard&) = delete;
+    QuietModeGuard& operator=(const QuietModeGuard&) = delete;
+
+private:
+    int saved;
+};
+
 // The rule being published: [0] = count L of meaningful elements (conditions + 2),
 // [1] = generating object, [2..L-1] = condition attributes. Owned by the rule command handlers.
 extern int* g_RuleBuf;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <set>
+#include <vector>
+
 #include "core/random.h"
 #include "tests/support/fixed_clock.h"
 
@@ -62,6 +65,51 @@ TEST_F(RandomTest, RandomIntStaysBelowItsBound) {
         ASSERT_GE(v, 0);
         ASSERT_LT(v, 7);
     }
+}
+
+TEST_F(RandomTest, WideDrawIsRandomIntUpToItsRange) {
+    SetFixedClockSecond(4242);
+    std::vector<long long> wide;
+    for (long long n : {0LL, 1LL, 7LL, 1000LL, 32768LL}) wide.push_back(RandomIntWide(n));
+    ResetRandomForTests();
+    std::vector<long long> plain;
+    for (int n : {0, 1, 7, 1000, 32768}) plain.push_back(RandomInt(n));
+    EXPECT_EQ(wide, plain);
+}
+
+TEST_F(RandomTest, WideDrawCombinesDrawsHighPartFirst) {
+    SetFixedClockSecond(31);
+    SeedRand(31);
+    const unsigned long long a = Rand(), b = Rand(), c = Rand(), d = Rand(), e = Rand(), f = Rand();
+    SeedRand(5);  // the first draw seeds from the clock, as RandomInt does
+    // 100,000 needs two draws: a 30-bit fraction.
+    EXPECT_EQ(RandomIntWide(100000), static_cast<long long>(((a << 15 | b) * 100000ULL) >> 30));
+    // 2^31 needs three: a 45-bit fraction.
+    const unsigned long long r3 = (c << 30) | (d << 15) | e;
+    EXPECT_EQ(RandomIntWide(1LL << 31), static_cast<long long>(r3 >> 14));
+    EXPECT_EQ(Rand(), static_cast<int>(f));
+}
+
+TEST_F(RandomTest, WideDrawReachesEveryPartOfALargeRange) {
+    SetFixedClockSecond(77);
+    const long long n = 100000;
+    std::vector<int> hits(10, 0);
+    long long lo = n, hi = -1;
+    std::set<long long> distinct;
+    for (int i = 0; i < 200000; ++i) {
+        const long long v = RandomIntWide(n);
+        ASSERT_GE(v, 0);
+        ASSERT_LT(v, n);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+        ++hits[static_cast<size_t>(v * 10 / n)];
+        distinct.insert(v);
+    }
+    // One draw would reach at most 32,768 values; two reach nearly all 100,000.
+    EXPECT_GT(distinct.size(), 80000u);
+    EXPECT_LT(lo, 10);
+    EXPECT_GT(hi, n - 10);
+    for (int h : hits) EXPECT_NEAR(h, 20000, 1000);
 }
 
 }  // namespace

@@ -112,6 +112,34 @@ TEST_F(SendRuleTest, RefusesToReadPastTheBuffer) {
     EXPECT_THROW(SendRule(), CalcError);
 }
 
+TEST(QuietModeGuard, HoldsQuietModeAndRestoresTheValueItFound) {
+    QuietMode = 0;
+    {
+        QuietModeGuard outer;
+        EXPECT_EQ(QuietMode, 1);
+        {
+            QuietModeGuard inner;
+            EXPECT_EQ(QuietMode, 1);
+        }
+        EXPECT_EQ(QuietMode, 1);
+    }
+    EXPECT_EQ(QuietMode, 0);
+    QuietMode = 1;
+    { QuietModeGuard guard; }
+    EXPECT_EQ(QuietMode, 1);
+    QuietMode = 0;
+}
+
+TEST(QuietModeGuard, RestoresWhenAnExceptionLeavesTheScope) {
+    QuietMode = 0;
+    try {
+        QuietModeGuard guard;
+        throw CalcError(5);
+    } catch (const Error&) {
+    }
+    EXPECT_EQ(QuietMode, 0);
+}
+
 TEST(CheckBreak, AlwaysKeepsRunning) {
     EXPECT_EQ(CheckBreak(1), 1);
     EXPECT_EQ(CheckBreak(), 1);

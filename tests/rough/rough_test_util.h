@@ -13,6 +13,7 @@
 #include "core/table.h"
 #include "rough/rules/rule_comp.h"
 #include "tests/rough/table_builders.h"
+#include "tests/support/exit_child.h"
 #include "tests/support/test_files.h"
 
 // A table from its rows; every row has the same number of values, the decision last.
@@ -30,19 +31,4 @@ inline std::unique_ptr<TRuleComp> RuleOf(std::initializer_list<std::pair<int, in
     auto rule = std::make_unique<TRuleComp>(std::move(block), object);
     rule->SetDecision(decision);
     return rule;
-}
-
-// Runs body in a child process with standard output sent to a file, expects the child to
-// end with exit code 0, and returns what it wrote there.
-inline std::string StdoutOfExitZero(const std::function<void()>& body) {
-    ScratchDir dir;
-    const std::string out = dir.File("stdout");
-    EXPECT_EXIT(
-        {
-            if (std::freopen(out.c_str(), "w", stdout) == nullptr) std::_Exit(99);
-            body();
-            std::_Exit(98);
-        },
-        ::testing::ExitedWithCode(0), "");
-    return ReadFileBytes(out);
 }
