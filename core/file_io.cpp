@@ -53,15 +53,15 @@ bool ReadWholeFile(const char* name, std::string& out) {
     return true;
 }
 
-bool WriteWholeFile(const char* name, const std::string& data) {
-    int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+bool WriteWholeFile(const char* name, const std::string& data, unsigned newFileMode) {
+    int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(newFileMode));
     if (fd < 0) return false;
     bool ok = WriteAll(fd, data);
     if (::close(fd) != 0) ok = false;
     return ok;
 }
 
-bool ReplaceWholeFile(const char* name, const std::string& data) {
+bool ReplaceWholeFile(const char* name, const std::string& data, unsigned newFileMode) {
     std::string target = name;
     struct stat st;
     bool exists = ::lstat(name, &st) == 0;
@@ -74,7 +74,7 @@ bool ReplaceWholeFile(const char* name, const std::string& data) {
     }
     if (exists && S_ISDIR(st.st_mode)) return false;
     // A pipe or a device is written into: a file renamed over it would take its place.
-    if (exists && !S_ISREG(st.st_mode)) return WriteWholeFile(target.c_str(), data);
+    if (exists && !S_ISREG(st.st_mode)) return WriteWholeFile(target.c_str(), data, newFileMode);
     // A file that could not be opened for writing is not replaced behind its back either.
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return false;
     mode_t mode;
@@ -83,7 +83,7 @@ bool ReplaceWholeFile(const char* name, const std::string& data) {
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
-        mode = 0666 & ~mask;
+        mode = static_cast<mode_t>(newFileMode) & ~mask;
     }
     // Beside the target; a name that leaves no room for the suffix gets a short one in the
     // same folder, so that every name that can be written can also be replaced.
@@ -95,7 +95,7 @@ bool ReplaceWholeFile(const char* name, const std::string& data) {
     if (fd < 0) {
         // A folder that takes no new file may still hold a file that can be written: write
         // into it as plain opening for writing would.
-        return exists && errno == EACCES && WriteWholeFile(target.c_str(), data);
+        return exists && errno == EACCES && WriteWholeFile(target.c_str(), data, newFileMode);
     }
     // The file stays its owner's, as it would after writing into it; only the superuser can
     // give it away, and anyone else already owns what they replace or cannot do better.

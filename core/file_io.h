@@ -9,12 +9,14 @@
 bool ReadWholeFile(const char* name, std::string& out);
 
 // Creates or truncates `name` and writes `data`; false on any failure, including at close.
-bool WriteWholeFile(const char* name, const std::string& data);
+// A new file gets `newFileMode` less the creation mask.
+bool WriteWholeFile(const char* name, const std::string& data, unsigned newFileMode = 0666);
 
 // Writes `data` into a temporary file beside `name` and renames it over `name`, so that the
 // old contents survive any failure. Keeps the old file's permission bits and owner; follows
 // a link. A file that may not be written is refused; a pipe or a device is written into.
-bool ReplaceWholeFile(const char* name, const std::string& data);
+// A new file gets `newFileMode` less the creation mask.
+bool ReplaceWholeFile(const char* name, const std::string& data, unsigned newFileMode = 0666);
 
 // Decimal text of a number appended to a buffer (the table writers' hot path).
 void AppendInt(std::string& out, long long value);
