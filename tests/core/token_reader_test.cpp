@@ -6,19 +6,9 @@
 #include "core/dict_error.h"
 #include "core/token_reader.h"
 #include "tests/support/test_files.h"
+#include "tests/support/thrown_error.h"
 
 namespace {
-
-template <class F>
-Error CaughtError(F f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no Error thrown";
-    throw;
-}
 
 TEST(DictError, CodesAndTexts) {
     struct Case {
@@ -146,14 +136,14 @@ TEST(TTokenReader, NoLengthLimitsAndNulEndsTheLine) {
 TEST(TTokenReader, OpenFailuresNameTheFile) {
     ScratchDir dir;
     const std::string missing = dir.File("missing");
-    Error e = CaughtError([&] { TTokenReader r(missing.c_str(), TTokenReader::InNoCreate); });
+    Error e = ThrownError([&] { TTokenReader r(missing.c_str(), TTokenReader::InNoCreate); });
     EXPECT_EQ(e.GetCode(), 6);
     EXPECT_EQ(std::string(e.GetMessage()), "Error: Can not open the file... " + missing);
     const std::string noFolder = dir.File("none/out");
-    e = CaughtError([&] { TTokenReader r(noFolder.c_str(), TTokenReader::Out); });
+    e = ThrownError([&] { TTokenReader r(noFolder.c_str(), TTokenReader::Out); });
     EXPECT_EQ(e.GetCode(), 6);
     TTokenReader r;
-    e = CaughtError([&] { r.Open(dir.Path().c_str(), TTokenReader::InNoCreate); });
+    e = ThrownError([&] { r.Open(dir.Path().c_str(), TTokenReader::InNoCreate); });
     EXPECT_EQ(e.GetCode(), 6);
 }
 
@@ -214,13 +204,13 @@ TEST(TTokenConverter, OutOfRangeAndUnwritableOutput) {
     WriteFileBytes(dir.File("in"), "3000000.5\n");
     TTokenConverter conv(dir.File("in").c_str(), dir.File("out").c_str());
     conv.Next();
-    EXPECT_EQ(CaughtError([&] { conv.Write(); }).GetCode(), 5);
+    EXPECT_EQ(ThrownError([&] { conv.Write(); }).GetCode(), 5);
 
     WriteFileBytes(dir.File("small"), "2.5\n");
     TTokenConverter full(dir.File("small").c_str(), "/dev/full");
     full.Next();
     full.Write();
-    Error e = CaughtError([&] { full.Close(); });
+    Error e = ThrownError([&] { full.Close(); });
     EXPECT_EQ(e.GetCode(), 7);
     EXPECT_STREQ(e.GetMessage(), "Error: Can not save the file... /dev/full");
 }
@@ -229,10 +219,10 @@ TEST(TokenTextToInt, LeadingIntegerAndRange) {
     EXPECT_EQ(TokenTextToInt("12abc"), 12);
     EXPECT_EQ(TokenTextToInt("-"), 0);
     EXPECT_EQ(TokenTextToInt("-2147483648"), -2147483648);
-    EXPECT_EQ(CaughtError([] { TokenTextToInt("2147483648"); }).GetCode(), 5);
-    EXPECT_EQ(CaughtError([] { TokenTextToInt("99999999999999999999999"); }).GetCode(), 5);
+    EXPECT_EQ(ThrownError([] { TokenTextToInt("2147483648"); }).GetCode(), 5);
+    EXPECT_EQ(ThrownError([] { TokenTextToInt("99999999999999999999999"); }).GetCode(), 5);
     EXPECT_EQ(TruncateToInt(-2.99), -2);
-    EXPECT_EQ(CaughtError([] { TruncateToInt(2147483648.0); }).GetCode(), 5);
+    EXPECT_EQ(ThrownError([] { TruncateToInt(2147483648.0); }).GetCode(), 5);
 }
 
 }  // namespace
