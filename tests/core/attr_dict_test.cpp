@@ -111,21 +111,4 @@ TEST(TAttrDict, PrintFormatsTheLines) {
     EXPECT_EQ(log.Text(), "Name: size%d  2\n\tbig%s\t0\n\tsmall\t-4\n");
 }
 
-TEST(TDictItem, ConstructorsAndAccessors) {
-    TDictItem empty;
-    EXPECT_STREQ(empty.GetText(), "");
-    EXPECT_EQ(empty.GetCode(), 0);
-    TDictItem byCode(5);
-    EXPECT_STREQ(byCode.GetText(), "");
-    EXPECT_EQ(byCode.GetCode(), 5);
-    TDictItem item("t", 3);
-    TDictItem copy(item);
-    item.SetText(std::string(2000, 'x'));  // no length limit, and the copy is its own
-    item.SetCode(4);
-    EXPECT_STREQ(copy.GetText(), "t");
-    EXPECT_EQ(copy.GetCode(), 3);
-    EXPECT_EQ(std::string(item.GetText()).size(), 2000u);
-    EXPECT_EQ(TDictItem("w").GetCode(), 0);
-}
-
 }  // namespace

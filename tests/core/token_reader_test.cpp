@@ -215,14 +215,4 @@ TEST(TTokenConverter, OutOfRangeAndUnwritableOutput) {
     EXPECT_STREQ(e.GetMessage(), "Error: Can not save the file... /dev/full");
 }
 
-TEST(TokenTextToInt, LeadingIntegerAndRange) {
-    EXPECT_EQ(TokenTextToInt("12abc"), 12);
-    EXPECT_EQ(TokenTextToInt("-"), 0);
-    EXPECT_EQ(TokenTextToInt("-2147483648"), -2147483648);
-    EXPECT_EQ(ThrownError([] { TokenTextToInt("2147483648"); }).GetCode(), 5);
-    EXPECT_EQ(ThrownError([] { TokenTextToInt("99999999999999999999999"); }).GetCode(), 5);
-    EXPECT_EQ(TruncateToInt(-2.99), -2);
-    EXPECT_EQ(ThrownError([] { TruncateToInt(2147483648.0); }).GetCode(), 5);
-}
-
 }  // namespace
