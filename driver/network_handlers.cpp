@@ -1,3 +1,5 @@
+#include <cfloat>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,12 +16,17 @@ void DoCreateLTFC(const TStringSack& config) {
     const std::string dataFile = p.Text(1);
     const int automatic = p.Int(2);
     const int steps = p.Int(3);
-    const float x = static_cast<float>(p.Real(4));
+    const double xRead = p.Real(4);
+    // X is kept in single precision and becomes the usefulness rate: a value that is not a
+    // finite float there would train on nan or inf and save a network no reader accepts.
+    const bool xFits = std::isfinite(xRead) && std::fabs(xRead) <= FLT_MAX;
+    const float x = xFits ? static_cast<float>(xRead) : 0.0f;
     const std::string networkFile = p.Text(5);
     const std::string logFile = p.Text(6);
     const std::vector<std::string> lines = {"Constructing neural networks for table: " + dataFile,
                                             "Networks will be saved to: " + networkFile};
     RunCommand(kNetworkCommand, lines, logFile, lines, [&] {
+        if (!xFits) throw EValueNotAllowed();
         CLtfcController controller;
         CNetParams params;
         if (automatic == 0) params.SetDefaultsEtaUse(x);
