@@ -69,7 +69,7 @@ TEST_F(DenseTableFile, CellWordsAreReadWhole) {
     const std::string longWord = std::string(200, '0') + "42.5";
     ASSERT_EQ(t.Load(Write("1 5 ?x abc 3kg " + longWord + " -0.9").c_str()), 0);
     EXPECT_EQ(Rows(t), "? 0 3 42 0;");
-    ASSERT_EQ(t.Load(Write("1 2\t2147483647.9\r\n-2147483648.5").c_str()), 0);
+    ASSERT_EQ(t.Load(Write("1 2\t2147483647.9\r\n-2147483648.5 \r\n\n").c_str()), 0);
     EXPECT_EQ(Rows(t), "2147483647 -2147483648;");
 }
 
@@ -90,6 +90,9 @@ TEST_F(DenseTableFile, FailedLoadLeavesTheTableAsItWas) {
         "100000 100000 1 2 3 4",  // far more cells than the file could hold
         "2147483647 2147483647 1",
         "",
+        "1 2 1 2 3",              // a cell more than announced
+        "1 2 1 2\n? ?\n",         // a row more
+        "1 2 1 2 end",            // text after the cells
     };
     for (const char* text : bad) {
         EXPECT_EQ(t.Load(Write(text).c_str()), 1) << text;
