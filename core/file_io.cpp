@@ -110,6 +110,11 @@ bool ReplaceWholeFile(const char* name, const std::string& data) {
     return ok;
 }
 
+bool IsRegularFile(const char* name) {
+    struct stat st;
+    return ::stat(name, &st) == 0 && S_ISREG(st.st_mode);
+}
+
 void AppendInt(std::string& out, long long value) {
     char buf[24];
     auto res = std::to_chars(buf, buf + sizeof buf, value);

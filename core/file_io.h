@@ -16,5 +16,9 @@ bool WriteWholeFile(const char* name, const std::string& data);
 // a link. A file that may not be written is refused; a pipe or a device is written into.
 bool ReplaceWholeFile(const char* name, const std::string& data);
 
+// True when the name (links followed) is a regular file: one whose stored layout can be
+// renewed, unlike a pipe or a device, which only pass data through.
+bool IsRegularFile(const char* name);
+
 // Decimal text of a number appended to a buffer (the table writers' hot path).
 void AppendInt(std::string& out, long long value);
