@@ -28,7 +28,7 @@ void RunCommand(const HandlerStyle& style, const std::vector<std::string>& echo,
                 const std::function<void()>& work) {
     for (const std::string& line : echo) WriteStdoutLine(line);
     WriteStdoutLine("LOG will be saved to: " + logName);
-    if (!LogFile.Open(logName.c_str())) {
+    if (!LogFile.Open(logName.c_str(), style.logFailurePrefix)) {
         WriteStdoutLine(style.logFailurePrefix + logName);
         ProcessDown(7);
     }

@@ -34,7 +34,7 @@ private:
 };
 
 // The common run of a command: echo lines, then "LOG will be saved to: " + log name; the
-// LOG opened (exit 7 when it cannot be); the title lines; the work in a guarded region whose
+// LOG opened (exit 7 when it cannot be, or when a later write to it fails); the title lines; the work in a guarded region whose
 // failures end the process with their code (1 for anything that is not an Error); an empty
 // line and "Done."; the LOG closed. Objects the work creates must be owned by its scope, so
 // that they are released on every path before the failure is reported.
