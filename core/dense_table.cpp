@@ -144,6 +144,6 @@ int TDTable::Save(const char* name) const {
             out += '\n';
         }
     }
-    if (!WriteWholeFile(name, out)) return 1;
+    if (!ReplaceWholeFile(name, out)) return 1;
     return rows ? 0 : 1;
 }

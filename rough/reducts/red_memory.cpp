@@ -37,7 +37,7 @@ void AppendCountedLine(std::string& out, const TRed& red) {
 }
 
 void SaveOrFail(const char* file, const std::string& text) {
-    if (!WriteWholeFile(file, text)) {
+    if (!ReplaceWholeFile(file, text)) {
         LogMessage("Error: Can't save file with reducts");
         throw CalcErrorText(7, file);
     }

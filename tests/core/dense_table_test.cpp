@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/dense_table.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -132,6 +133,19 @@ TEST_F(DenseTableFile, SaveOfAnEmptyTableOrToAnUnwritablePlaceIsAFailure) {
     t.Set(0, 0, 3);
     EXPECT_EQ(t.Save(dir.File("no/such/folder/t.tab").c_str()), 1);
     EXPECT_EQ(t.Save(dir.Path().c_str()), 1);
+}
+
+// A save that the disk cannot take to the end fails and keeps the file that was there.
+TEST_F(DenseTableFile, ASaveCutShortLeavesThePreviousFile) {
+    const std::string out = Write("1 1\n7 \n");
+    TDTable t(30, 3);
+    EXPECT_EXIT(
+        {
+            LimitFileSizeOfThisProcess(16);
+            std::_Exit(t.Save(out.c_str()));
+        },
+        ::testing::ExitedWithCode(1), "");
+    EXPECT_EQ(ReadFileBytes(out), "1 1\n7 \n");
 }
 
 TEST(DenseTable, LoadsTheRealValuedIrisTable) {

@@ -2,15 +2,13 @@
 // that line, and the result file written before it stays.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 #include <string>
 
 #include "driver/handlers.h"
 #include "tests/driver/handler_config.h"
 #include "tests/support/exit_child.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -35,9 +33,7 @@ TEST(LogFailureDeathTest, ALogThatFillsUpAfterTheCutsEndsTheRunAndKeepsTheCuts) 
     const rlim_t room = fullLog.size() - ending.size() + 1;
     ASSERT_LE(cuts.size(), room);
     const std::string out = StdoutOfExit(7, [&] {
-        std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process
-        const struct rlimit limit = {room, room};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) std::_Exit(90);
+        LimitFileSizeOfThisProcess(room);
         DoScaleTable(config);
     });
     EXPECT_EQ(out, fullOut + "Error: Can't save file with LOG: " + dir.File("LOG") + "\nPROCESS_DOWN\n");
