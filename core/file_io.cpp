@@ -196,6 +196,12 @@ bool IsRegularFile(const char* name) {
     return ::stat(name, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool SameFile(const char* a, const char* b) {
+    struct stat sa;
+    struct stat sb;
+    return ::stat(a, &sa) == 0 && ::stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 void AppendInt(std::string& out, long long value) {
     char buf[24];
     auto res = std::to_chars(buf, buf + sizeof buf, value);

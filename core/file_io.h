@@ -27,5 +27,9 @@ void SetReplaceWriteHook(ReplaceWriteHook hook);
 // renewed, unlike a pipe or a device, which only pass data through.
 bool IsRegularFile(const char* name);
 
+// True when both names exist and are the same file (same device and inode, links
+// followed): another spelling, a link or a hard link of one file all count.
+bool SameFile(const char* a, const char* b);
+
 // Decimal text of a number appended to a buffer (the table writers' hot path).
 void AppendInt(std::string& out, long long value);

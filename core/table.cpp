@@ -216,9 +216,11 @@ void TTable::Save(const char* name) const {
     } catch (const std::bad_alloc&) {
         throw CalcError(2);
     }
-    if (!ReplaceWholeFile(name, out)) {
-        LogFormat("Error: Can't save file with table: %s", name);
-        throw CalcErrorText(7, name);
-    }
+    if (!ReplaceWholeFile(name, out)) SaveFailed(name);
     LogFormat("Table saved to \"%s\"", name);
+}
+
+void TTable::SaveFailed(const char* name) {
+    LogFormat("Error: Can't save file with table: %s", name);
+    throw CalcErrorText(7, name);
 }

@@ -34,6 +34,8 @@ public:
 
     void Load(const char* name);
     void Save(const char* name) const;
+    // How Save reports a file it cannot write: its LOG line, then CalcErrorText 7.
+    [[noreturn]] static void SaveFailed(const char* name);
 
     // Unchecked access for the engines' inner loops; o and a must be in range.
     const int* Row(int o) const { return values.data() + static_cast<long long>(o) * NoAttr; }

@@ -37,5 +37,6 @@ void DoCalculateAllReducts(const TStringSack& config) {
                        memory.CalculateLocalReducts(&t, relative, notDiscernNull);
                    }
                    memory.SaveReductsCompact(reductFile.c_str());
-               });
+               },
+               {{table}, {{reductFile, [&] { TRedMemory::SaveFailed(reductFile.c_str()); }}}});
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "core/report.h"
 #include "core/table.h"
 #include "driver/handler_frame.h"
@@ -35,7 +36,7 @@ void DoCreateLTFC(const TStringSack& config) {
         controller.Train(params, automatic != 0, x);
         controller.SaveNetwork(networkFile.c_str());
         controller.Clear();
-    });
+    }, {{dataFile}, {{networkFile, [&] { throw CalcErrorText(7, networkFile.c_str()); }}}});
 }
 
 void DoTestTableLTFC(const TStringSack& config) {
@@ -81,5 +82,5 @@ void DoTestTableLTFC(const TStringSack& config) {
         // No line end: the table writer's "Table saved to" message continues this line.
         LogFile.Write(acc.str().c_str());
         results.Save(resultsFile.c_str());
-    });
+    }, {{dataFile, networkFile}, {{resultsFile, [&] { TTable::SaveFailed(resultsFile.c_str()); }}}});
 }

@@ -287,6 +287,22 @@ TEST(FileIo, OnlyRegularFilesCountAsRegular) {
     EXPECT_FALSE(IsRegularFile(dir.File("missing").c_str()));
 }
 
+TEST(FileIo, SameFileFollowsSpellingsAndLinksButNotContents) {
+    ScratchDir dir;
+    WriteFileBytes(dir.File("t.tab"), "1 1\n0\n");
+    WriteFileBytes(dir.File("copy"), "1 1\n0\n");
+    ASSERT_EQ(symlink("t.tab", dir.File("soft").c_str()), 0);
+    ASSERT_EQ(link(dir.File("t.tab").c_str(), dir.File("hard").c_str()), 0);
+    const std::string t = dir.File("t.tab");
+    for (const std::string& other : {t, dir.Path() + "/./t.tab", dir.File("soft"), dir.File("hard")}) {
+        EXPECT_TRUE(SameFile(t.c_str(), other.c_str())) << other;
+        EXPECT_TRUE(SameFile(other.c_str(), t.c_str())) << other;
+    }
+    EXPECT_FALSE(SameFile(t.c_str(), dir.File("copy").c_str()));
+    EXPECT_FALSE(SameFile(t.c_str(), dir.File("missing").c_str()));
+    EXPECT_FALSE(SameFile(dir.File("missing").c_str(), dir.File("missing").c_str()));
+}
+
 TEST(AppendInt, DecimalText) {
     std::string s;
     AppendInt(s, 0);

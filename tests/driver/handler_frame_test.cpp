@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "core/report.h"
 #include "driver/handler_frame.h"
+#include "tests/support/exit_child.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -51,6 +52,36 @@ TEST_F(HandlerFrameDeathTest, ExhaustedMemoryIsCodeTwo) {
 TEST_F(HandlerFrameDeathTest, LogThatCannotBeCreatedIsCodeSeven) {
     const std::string bad = dir.File("no/such/LOG");
     EXPECT_EXIT(RunCommand(kReductCommand, {}, bad, {}, [] {}), ::testing::ExitedWithCode(7), "");
+}
+
+// A result file that is an input is refused by its writer's own failure before the work
+// starts; a refusal that does not throw still ends the run with code 7.
+TEST_F(HandlerFrameDeathTest, AResultFileNamingAnInputIsRefusedBeforeTheWork) {
+    const std::string input = dir.File("t.tab");
+    WriteFileBytes(input, "2 1\n0\n1\n");
+    const CommandFiles throwing{{input}, {{dir.File("other"), [] {}}, {input, [] { throw CalcErrorText(7, "r"); }}}};
+    EXPECT_EXIT(RunCommand(kScalingCommand, {}, log, {"t"}, [] { LogMessage("work"); }, throwing),
+                ::testing::ExitedWithCode(7), "");
+    EXPECT_EQ(ReadFileBytes(log), "t\nErr.GetMessage()=Error: Can not save the file: r\nProgram TERMINATED! \n");
+    const CommandFiles silent{{input}, {{dir.Path() + "/./t.tab", [] {}}}};
+    EXPECT_EXIT(RunCommand(kNetworkCommand, {}, log, {}, [] { LogMessage("work"); }, silent),
+                ::testing::ExitedWithCode(7), "");
+    EXPECT_EQ(ReadFileBytes(log), "Err.GetMessage()=Error: Can not save the file: " + dir.Path() +
+                                      "/./t.tab\nProgram TERMINATED! \n");
+    EXPECT_EQ(ReadFileBytes(input), "2 1\n0\n1\n");
+}
+
+// The LOG may not be the configuration file either, which the entry names once.
+TEST_F(HandlerFrameDeathTest, ALogNamingTheConfigurationIsRefused) {
+    const std::string config = dir.File("config");
+    WriteFileBytes(config, "CALCULATE_ALL_RULES\n");
+    const std::string out = StdoutOfExit(7, [&] {
+        SetConfigurationFile(config);
+        RunCommand(kReductCommand, {"echo"}, config, {"title"}, [] {});
+    });
+    EXPECT_EQ(out, "echo\nLOG will be saved to: " + config + "\nCan't save file with LOG: " + config +
+                       "\nPROCESS_DOWN\n");
+    EXPECT_EQ(ReadFileBytes(config), "CALCULATE_ALL_RULES\n");
 }
 
 TEST(HandlerFrame, SuccessEchoesThenLogsTitlesWorkAndDone) {
