@@ -6,7 +6,6 @@
 
 #include "core/error.h"
 #include "core/report.h"
-#include "tests/support/exit_child.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -40,29 +39,6 @@ TEST(LogFile, RawWriteLeavesTheLineOpen) {
     LogFile.Write("Acc=1         licz=0");
     LogMessage("Table saved to \"r\"");
     EXPECT_EQ(log.Text(), "Acc=1         licz=0Table saved to \"r\"\n");
-}
-
-// A full disk under the LOG ends the run with code 7 at the first line that does not fit,
-// with the prefix the opener chose.
-TEST(LogFileDeathTest, AWriteThatFailsEndsTheProcessWithCodeSeven) {
-    EXPECT_EQ(StdoutOfExit(7, [] {
-                  if (!LogFile.Open("/dev/full")) std::_Exit(90);
-                  LogMessage("does not fit");
-              }),
-              "Error: Can't save file with LOG: /dev/full\nPROCESS_DOWN\n");
-    EXPECT_EQ(StdoutOfExit(7, [] {
-                  if (!LogFile.Open("/dev/full", "Can't save file with LOG: ")) std::_Exit(90);
-                  LogFile.Write("Acc=1");
-              }),
-              "Can't save file with LOG: /dev/full\nPROCESS_DOWN\n");
-    // Nothing written is nothing lost.
-    EXPECT_EQ(StdoutOfExit(0, [] {
-                  if (!LogFile.Open("/dev/full")) std::_Exit(90);
-                  LogFile.Write("");
-                  LogFile.Close();
-                  std::exit(0);
-              }),
-              "");
 }
 
 // The LOG is created readable by all and writable by its owner, whatever the process's

@@ -5,7 +5,6 @@
 #include "core/error.h"
 #include "core/report.h"
 #include "driver/handler_frame.h"
-#include "tests/support/exit_child.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -69,19 +68,6 @@ TEST_F(HandlerFrameDeathTest, AResultFileNamingAnInputIsRefusedBeforeTheWork) {
     EXPECT_EQ(ReadFileBytes(log), "Err.GetMessage()=Error: Can not save the file: " + dir.Path() +
                                       "/./t.tab\nProgram TERMINATED! \n");
     EXPECT_EQ(ReadFileBytes(input), "2 1\n0\n1\n");
-}
-
-// The LOG may not be the configuration file either, which the entry names once.
-TEST_F(HandlerFrameDeathTest, ALogNamingTheConfigurationIsRefused) {
-    const std::string config = dir.File("config");
-    WriteFileBytes(config, "CALCULATE_ALL_RULES\n");
-    const std::string out = StdoutOfExit(7, [&] {
-        SetConfigurationFile(config);
-        RunCommand(kReductCommand, {"echo"}, config, {"title"}, [] {});
-    });
-    EXPECT_EQ(out, "echo\nLOG will be saved to: " + config + "\nCan't save file with LOG: " + config +
-                       "\nPROCESS_DOWN\n");
-    EXPECT_EQ(ReadFileBytes(config), "CALCULATE_ALL_RULES\n");
 }
 
 TEST(HandlerFrame, SuccessEchoesThenLogsTitlesWorkAndDone) {
