@@ -19,7 +19,8 @@ void DoCreateLTFC(const TStringSack& config) {
     const int steps = p.Int(3);
     const double xRead = p.Real(4);
     // X is kept in single precision and becomes the usefulness rate: a value that is not a
-    // finite float there would train on nan or inf and save a network no reader accepts.
+    // finite float there would train on nan or inf and save a network no reader accepts. It
+    // is a bad parameter whether or not the automatic mode then uses it.
     const bool xFits = std::isfinite(xRead) && std::fabs(xRead) <= FLT_MAX;
     const float x = xFits ? static_cast<float>(xRead) : 0.0f;
     const std::string networkFile = p.Text(5);
