@@ -16,10 +16,13 @@
 #include "core/random.h"
 #include "core/report.h"
 #include "core/string_sack.h"
+#include "core/table.h"
 #include "core/text_number.h"
+#include "discretization/cuts/cut_list.h"
 #include "driver/entry.h"
 #include "fuzz/database_files.h"
 #include "fuzz/fuzz_support.h"
+#include "ltfc/controller.h"
 #include "ltfc/universal_random.h"
 
 namespace {
@@ -83,6 +86,25 @@ void Put(const char* name, const char* text) {
     }
 }
 
+// A command that ended in success must have written result files that their readers take
+// back: success with a file the next command refuses would be a failure reported as success.
+// Checked where the inputs still load (an output over an input is another matter).
+void CheckResultsReadBack(const TStringSack& config) {
+    const std::string command = config.GetElem(0);
+    if (command == "CREATE_LTFC") {
+        CLtfcController controller;
+        if (!ReadsOrFailsByDesign([&] { controller.LoadDatabase(config.GetElem(1)); })) return;
+        Require(ReadsOrFailsByDesign([&] { controller.LoadNetwork(config.GetElem(5)); }),
+                "the network a successful training wrote loads");
+    } else if (command == "SCALL_TABLE") {
+        TTable table;
+        if (!ReadsOrFailsByDesign([&] { table.Load(config.GetElem(1)); })) return;
+        TCutList cuts;
+        Require(ReadsOrFailsByDesign([&] { cuts.Load(config.GetElem(2), table.GetNoAttr() - 1); }),
+                "the cuts a successful scaling wrote load");
+    }
+}
+
 // Runs the command in a fresh folder holding the small files, and comes back.
 void RunInPrivateFolder(const TStringSack& config, CommandHandler handler) {
     namespace fs = std::filesystem;
@@ -98,9 +120,10 @@ void RunInPrivateFolder(const TStringSack& config, CommandHandler handler) {
     ResetRanmarForTests();
     {
         SilentStdout quiet;
-        ReadsOrFailsByDesign([&] { handler(config); });
+        const bool succeeded = ReadsOrFailsByDesign([&] { handler(config); });
+        LogFile.Close();
+        if (succeeded) CheckResultsReadBack(config);
     }
-    LogFile.Close();
     fs::current_path(back);
     fs::remove_all(folder);
 }

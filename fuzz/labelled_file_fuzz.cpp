@@ -46,14 +46,17 @@ Scanned Scan(const std::vector<std::string>& words) {
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& w = words[i];
         if (w.size() < 2 || w[0] != '@') continue;
+        // The reader's interface names labels and sections by C strings, which cannot hold
+        // a NUL: such names still count for the nesting but are not asked for.
+        const bool nameable = w.find('\0') == std::string::npos;
         if (w[1] == '<') {
             if (w.size() < 3) continue;
             const std::string name = w.substr(2);
             depth += 1 + std::count(name.begin(), name.end(), '@');
-            s.sections.push_back(name);
+            if (nameable) s.sections.push_back(name);
         } else if (w[1] == '>') {
             --depth;
-        } else {
+        } else if (nameable) {
             s.labels.push_back(w.substr(1));
             if (depth != 0 || w.find('@', 1) != std::string::npos) continue;
             const bool hasNext = i + 1 < words.size();
