@@ -88,22 +88,37 @@ void Put(const char* name, const char* text) {
 
 // A command that ended in success must have written result files that their readers take
 // back: success with a file the next command refuses would be a failure reported as success.
-// Checked where the inputs still load (an output over an input is another matter).
-void CheckResultsReadBack(const TStringSack& config) {
-    const std::string command = config.GetElem(0);
-    if (command == "CREATE_LTFC") {
-        CLtfcController controller;
-        if (!ReadsOrFailsByDesign([&] { controller.LoadDatabase(config.GetElem(1)); })) return;
-        Require(ReadsOrFailsByDesign([&] { controller.LoadNetwork(config.GetElem(5)); }),
-                "the network a successful training wrote loads");
-    } else if (command == "SCALL_TABLE") {
-        TTable table;
-        if (!ReadsOrFailsByDesign([&] { table.Load(config.GetElem(1)); })) return;
-        TCutList cuts;
-        Require(ReadsOrFailsByDesign([&] { cuts.Load(config.GetElem(2), table.GetNoAttr() - 1); }),
-                "the cuts a successful scaling wrote load");
+// The inputs those readers need are loaded before the command runs, as the command may
+// write over them.
+class ResultCheck {
+public:
+    explicit ResultCheck(const TStringSack& config) : config(config), command(config.GetElem(0)) {
+        if (command == "CREATE_LTFC") {
+            inputsLoad = ReadsOrFailsByDesign([&] { controller.LoadDatabase(config.GetElem(1)); });
+        } else if (command == "SCALL_TABLE") {
+            inputsLoad = ReadsOrFailsByDesign([&] { table.Load(config.GetElem(1)); });
+        }
     }
-}
+
+    void AfterSuccess() {
+        if (!inputsLoad) return;
+        if (command == "CREATE_LTFC") {
+            Require(ReadsOrFailsByDesign([&] { controller.LoadNetwork(config.GetElem(5)); }),
+                    "the network a successful training wrote loads");
+        } else if (command == "SCALL_TABLE") {
+            TCutList cuts;
+            Require(ReadsOrFailsByDesign([&] { cuts.Load(config.GetElem(2), table.GetNoAttr() - 1); }),
+                    "the cuts a successful scaling wrote load");
+        }
+    }
+
+private:
+    const TStringSack& config;
+    const std::string command;
+    bool inputsLoad = false;
+    CLtfcController controller;
+    TTable table;
+};
 
 // Runs the command in a fresh folder holding the small files, and comes back.
 void RunInPrivateFolder(const TStringSack& config, CommandHandler handler) {
@@ -120,9 +135,10 @@ void RunInPrivateFolder(const TStringSack& config, CommandHandler handler) {
     ResetRanmarForTests();
     {
         SilentStdout quiet;
+        ResultCheck results(config);
         const bool succeeded = ReadsOrFailsByDesign([&] { handler(config); });
         LogFile.Close();
-        if (succeeded) CheckResultsReadBack(config);
+        if (succeeded) results.AfterSuccess();
     }
     fs::current_path(back);
     fs::remove_all(folder);
