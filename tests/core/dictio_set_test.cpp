@@ -110,6 +110,9 @@ TEST(TDictioSet, PlainFirstLineIsDataAndBracketsLaterAreValues) {
     EXPECT_EQ(set.GetCodeForText(1, "2.5"), 25);
     EXPECT_EQ(set.GetCodeForText(1, "7"), 70);
     EXPECT_EQ(ReadFileBytes(dir.File("out")), "6 25 0 \n30 70 1 \n");
+    // The output may replace the data file itself: both passes read it before it is written.
+    set.ImportData(dir.File("in").c_str(), 2, dir.File("in").c_str());
+    EXPECT_EQ(ReadFileBytes(dir.File("in")), "6 25 0 \n30 70 1 \n");
 }
 
 TEST(TDictioSet, NotAMatrixKeepsWhatWasRead) {
