@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "core/random.h"
 #include "rough/decision/dec_mem.h"
@@ -34,10 +35,6 @@ private:
     double c = 1.0;
 };
 
-double LogBinomial(int n, int s) {
-    return std::lgamma(n + 1.0) - std::lgamma(s + 1.0) - std::lgamma(n - s + 1.0);
-}
-
 }  // namespace
 
 int RandomSubsetSize(int n, int k) {
@@ -48,7 +45,7 @@ int RandomSubsetSize(int n, int k) {
     double total = 0.0;
     {
         Coefficients c(n);
-        for (int s = 1; s < top; ++s) total += c(s);
+        for (int s = 1; s < top && std::isfinite(total); ++s) total += c(s);
         if (!all && top >= 1) total += c(top);
     }
     if (std::isfinite(total)) {
@@ -59,13 +56,35 @@ int RandomSubsetSize(int n, int k) {
             return FirstReaching(u, top, [&](int s) { return c(s); });
         }
     }
-    // Relative to the largest coefficient of the range, the one nearest n / 2; the far tails
-    // vanish below the double range, as they weigh nothing beside it.
+    // Relative to the largest coefficient of the range, the one nearest n / 2, walking out
+    // from it by the ratio of neighbours until the terms fall below 1e-30 of it: all that
+    // lie further out together weigh less than one part in 10^20, far below what one draw
+    // resolves, and count as 0.
     const int mode = std::min(top, std::max(1, n / 2));
-    const double logPeak = LogBinomial(n, mode);
-    auto relative = [&](int s) { return std::exp(LogBinomial(n, s) - logPeak); };
+    std::vector<double> terms{1.0};
+    int first = mode;
+    for (double r = 1.0; first > 1;) {
+        r = r * first / (n - first + 1);
+        if (r < 1e-30) break;
+        terms.push_back(r);
+        --first;
+    }
+    std::reverse(terms.begin(), terms.end());
+    for (double r = 1.0; first + static_cast<int>(terms.size()) - 1 < top;) {
+        const int s = first + static_cast<int>(terms.size()) - 1;
+        r = r * (n - s) / (s + 1);
+        if (r < 1e-30) break;
+        terms.push_back(r);
+    }
     double scaled = 0.0;
-    for (int s = 1; s <= top; ++s) scaled += relative(s);
+    for (double t : terms) scaled += t;
     const double u = RandomUnit() * scaled;
-    return FirstReaching(u, top, relative);
+    // Below the window the running sum is 0, which reaches only a draw of 0.
+    if (u <= 0.0) return 1;
+    double sum = 0.0;
+    for (int s = first; s < top && s - first < static_cast<int>(terms.size()); ++s) {
+        sum += terms[static_cast<size_t>(s - first)];
+        if (sum >= u) return s;
+    }
+    return top;
 }

@@ -10,10 +10,11 @@
 
 #include "core/random.h"
 #include "core/table.h"
+#include "rough/reducts/red_memory.h"
 #include "tests/support/fixed_clock.h"
 
-// Brute-force measures of a decision table that the sorting code is checked against: classes
-// found with a map from value lists, pairs compared one by one.
+// Brute-force measures that the sorting code is checked against: classes found with a map
+// from value lists.
 
 inline std::unique_ptr<TTable> LoadTable(const char* name) {
     auto t = std::make_unique<TTable>();
@@ -21,18 +22,17 @@ inline std::unique_ptr<TTable> LoadTable(const char* name) {
     return t;
 }
 
-// The objects of t whose class over attrs holds one decision.
+// Per object: whether its class over attrs holds one decision.
 inline std::vector<bool> NaivePositive(const TTable& t, const std::vector<int>& attrs) {
     std::map<std::vector<int>, std::set<int>> decisions;
-    auto key = [&](int o) {
-        std::vector<int> k;
-        for (int a : attrs) k.push_back(t.Value(o, a));
-        return k;
-    };
-    const int d = t.GetNoAttr() - 1;
-    for (int o = 0; o < t.GetNoObj(); ++o) decisions[key(o)].insert(t.Value(o, d));
-    std::vector<bool> in(static_cast<size_t>(t.GetNoObj()));
-    for (int o = 0; o < t.GetNoObj(); ++o) in[static_cast<size_t>(o)] = decisions[key(o)].size() == 1;
+    std::vector<std::vector<int>> keys;
+    for (int o = 0; o < t.GetNoObj(); ++o) {
+        keys.emplace_back();
+        for (int a : attrs) keys.back().push_back(t.Value(o, a));
+        decisions[keys.back()].insert(t.Value(o, t.GetNoAttr() - 1));
+    }
+    std::vector<bool> in;
+    for (const auto& k : keys) in.push_back(decisions[k].size() == 1);
     return in;
 }
 
@@ -42,19 +42,15 @@ inline int NaivePos(const TTable& t, const std::vector<int>& attrs) {
     return n;
 }
 
-inline std::vector<int> Without(const std::vector<int>& attrs, size_t i) {
-    std::vector<int> rest = attrs;
-    rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(i));
-    return rest;
-}
-
 // At least target objects in the positive region, and fewer without any one attribute.
 inline bool NaiveReductByPos(const TTable& t, const std::vector<int>& attrs, int target) {
     const int c = NaivePos(t, attrs);
-    if (c < target) return false;
-    for (size_t i = 0; i < attrs.size(); ++i)
-        if (NaivePos(t, Without(attrs, i)) >= c) return false;
-    return true;
+    for (size_t i = 0; i < attrs.size() && c >= target; ++i) {
+        std::vector<int> rest = attrs;
+        rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(i));
+        if (NaivePos(t, rest) >= c) return false;
+    }
+    return c >= target;
 }
 
 inline std::vector<int> Conditions(const TTable& t) {
@@ -63,8 +59,18 @@ inline std::vector<int> Conditions(const TTable& t) {
     return all;
 }
 
-// The generator back at its start and the clock pinned, so that seeded runs repeat; both
-// are released afterwards.
+inline std::unique_ptr<TRed> Red(const std::vector<int>& attrs, int occurrences = 0, int total = 0) {
+    auto sack = std::make_unique<TIntSack>();
+    for (int a : attrs) sack->AddElem(a);
+    auto red = std::make_unique<TRed>(std::move(sack));
+    red->SetOccurrences(occurrences);
+    red->SetTotal(total);
+    return red;
+}
+
+inline std::vector<int> Attrs(const TRed* r) { return {r->GetAttributes()->begin(), r->GetAttributes()->end()}; }
+
+// The generator back at its start and the clock pinned, so that seeded runs repeat.
 class SeededTest : public ::testing::Test {
 protected:
     void SetUp() override { Pin(1700000000); }
