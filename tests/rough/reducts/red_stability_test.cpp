@@ -150,10 +150,12 @@ TEST_F(SampleSubtablesTest, CountsFollowTheDraws) {
     EXPECT_EQ(occurrences[3], 31);  // a reduct of the table discerns all of every part
     // Five objects: sizes 2 to 4 in steps that would be 0.
     auto five = MakeTable({{0, 0}, {1, 1}, {2, 0}, {3, 1}, {4, 0}});
+    TRedMemory one;
+    one.Insert(Red({0}));
     CaptureStdout();
-    m.SampleSubtables(five.get());
+    one.SampleSubtables(five.get());
     EXPECT_EQ(GetCapturedStdout(), "table->NoObj()=5\nMinimalSize=2\nMaximalSize=4\nKrok=1\n");
-    EXPECT_EQ(m.GetRed(0)->GetTotal(), 11);
+    EXPECT_EQ(one.GetRed(0)->GetTotal(), 11);
 }
 
 TEST_F(SampleSubtablesTest, JohnsonReductPrintsAndStores) {
