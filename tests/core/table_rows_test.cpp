@@ -15,6 +15,7 @@
 #include "core/table.h"
 #include "tests/support/failure_of.h"
 #include "tests/support/fixed_clock.h"
+#include "tests/support/model_draw.h"
 
 namespace {
 
@@ -237,19 +238,6 @@ TEST_F(TableRows, OrderVisibleSortsMatchThePlainRecursionOnRandomTables) {
         t.SortIndexOn(index, attrs);
         EXPECT_EQ(index, expectedIndex);
     }
-}
-
-// The objects a split draws: distinct numbers from the generator, a repeat drawn again.
-std::vector<bool> ModelDraw(int noObj, int count) {
-    std::vector<bool> drawn(static_cast<size_t>(noObj), false);
-    for (int got = 0; got < count;) {
-        const long long o = noObj <= 32768 ? RandomInt(noObj) : RandomIntWide(noObj);
-        if (!drawn[static_cast<size_t>(o)]) {
-            drawn[static_cast<size_t>(o)] = true;
-            ++got;
-        }
-    }
-    return drawn;
 }
 
 void ExpectParts(const TTable& t, const std::vector<bool>& drawn, const TTable& first, const TTable* second) {
