@@ -249,6 +249,8 @@ void TDictio_VT::ImportData(const char* input, const char* output, int text, int
     }, nullptr);
 }
 
+// A column without words is written as an attribute of no nodes: left out, it would shift
+// every later column onto the wrong name and leave a file that does not load.
 void TDictio_VT::SaveDictionary(const char* name) const {
     LogMessage("Saving dictionary...");
     std::string text = "Dictionary:\n";
@@ -257,12 +259,11 @@ void TDictio_VT::SaveDictionary(const char* name) const {
         text += '\n';
         for (int a = 0; a < noAttr; ++a) {
             const TDictioBTree* tree = trees[static_cast<size_t>(a)].get();
-            if (tree == nullptr) continue;
-            AppendInt(text, tree->GetNoNodes());
+            AppendInt(text, tree != nullptr ? tree->GetNoNodes() : 0);
             text += "  ";
             text += names[static_cast<size_t>(a)];
             text += '\n';
-            tree->Save(text);
+            if (tree != nullptr) tree->Save(text);
         }
     });
     if (!ReplaceWholeFile(name, text)) {

@@ -147,6 +147,13 @@ TEST_F(TextData, DictionaryFileRoundTripIsByteExact) {
     loaded.SaveDictionary(second.c_str());
     EXPECT_EQ(ReadFileBytes(second), saved);
     EXPECT_EQ(loaded.GetName(2), "id");
+
+    // A column without words keeps its place.
+    TDictio_VT gap;
+    gap.LoadDictionary(File("gap.dic", "Dictionary:\n2\n0  first\n1  second\n   4 2 w\n").c_str());
+    EXPECT_EQ(gap.GetTree(0), nullptr);
+    gap.SaveDictionary(second.c_str());
+    EXPECT_EQ(ReadFileBytes(second), "Dictionary:\n2\n0  first\n1  second\n   4 2 w\n");
 }
 
 TEST_F(TextData, BrokenDictionaryFilesAreRefused) {
