@@ -17,7 +17,9 @@ constexpr int kHeaderWidth = 26;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool EndsRow(char c) { return c == '\n' || c == '\r' || c == '\f'; }
-bool Separates(char c) { return c == ' ' || c == '\t' || c == ','; }
+// A vertical tab separates words too: it is white space between words everywhere else, and a
+// word holding one could not come back from the dictionary file, whose words it would split.
+bool Separates(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\v'; }
 
 [[noreturn]] void BadRowLength(const char* input) {
     LogFormat("Error: Bad number of values in row: %s", input);

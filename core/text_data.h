@@ -13,9 +13,9 @@
 // a table text file or a binary table. The dictionaries and the column names are kept in a
 // dictionary file.
 //
-// Data file: words separated by blanks, tabs or commas (a run of them is one separator); a
-// row ends at a line feed, carriage return or form feed; empty lines are skipped. A word
-// read with a buffer of n characters holds at most n - 2 of them.
+// Data file: words separated by blanks, tabs, vertical tabs or commas (a run of them is one
+// separator); a row ends at a line feed, carriage return or form feed; empty lines are
+// skipped. A word read with a buffer of n characters holds at most n - 2 of them.
 class TDictio_VT {
 public:
     // What GetString met.

@@ -33,6 +33,7 @@ TEST(DataWords, SeparatorsRowEndsAndResults) {
     EXPECT_EQ(ReadWords("a,b,,c\n"), (Words{{"a", 0}, {"b", 0}, {"c", 1}, {"", 3}}));
     EXPECT_EQ(ReadWords(" \t,x , \t y\r\n\n\nz\fw"), (Words{{"x", 0}, {"y", 1}, {"z", 1}, {"w", 2}}));
     EXPECT_EQ(ReadWords("p q  "), (Words{{"p", 0}, {"q", 2}}));
+    EXPECT_EQ(ReadWords("u\vv \v\n"), (Words{{"u", 0}, {"v", 1}, {"", 3}}));
     EXPECT_EQ(ReadWords(""), (Words{{"", 3}}));
     EXPECT_EQ(ReadWords("é\x80"), (Words{{"é\x80", 2}}));
 
