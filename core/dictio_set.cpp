@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr unsigned kNewFileMode = 0644;
-
 // Positions valid for the set and for a table of noAttr columns: a table wider than the
 // set must not reach past its dictionaries.
 int Bound(int count, const TTable& table) { return std::min(count, table.GetNoAttr()); }
@@ -254,7 +252,7 @@ void TDictioSet::WriteCodes(const char* fileName, const char* outputName) const 
             firstRow = false;
         }
     });
-    if (!ReplaceWholeFile(outputName, out, kNewFileMode)) throw DictError(7, outputName);
+    if (!WriteDictionaryFile(outputName, out)) throw DictError(7, outputName);
 }
 
 void TDictioSet::Save(const char* fileName) const {
@@ -272,7 +270,7 @@ void TDictioSet::Save(const char* fileName) const {
             }
         }
     });
-    if (!ReplaceWholeFile(fileName, out, kNewFileMode)) throw DictError(7, fileName);
+    if (!WriteDictionaryFile(fileName, out)) throw DictError(7, fileName);
 }
 
 void TDictioSet::Load(const char* fileName) {

@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "core/alloc_guard.h"
-#include "core/file_io.h"
 #include "core/text_lines.h"
 
 namespace {
@@ -50,14 +49,10 @@ void TTokenReader::OpenFile(const char* name, int mode) {
     count = 0;
     noToken = false;
     writing = false;
-    output.clear();
     OrOutOfMemory<DictError>([&] {
         if ((mode & Out) != 0) {
-            // Created (or emptied) at once, as opening a stream for output does; the text
-            // follows when the reader is closed.
-            if (!WriteWholeFile(name, std::string(), kNewFileMode)) throw DictError(6, name);
+            if (!output.Open(name, kNewFileMode)) throw DictError(6, name);
             writing = true;
-            outputName = name;
         } else if (!ReadWholeFile(name, input)) {
             input.clear();
             throw DictError(6, name);
@@ -67,9 +62,8 @@ void TTokenReader::OpenFile(const char* name, int mode) {
 
 bool TTokenReader::Close() {
     bool ok = true;
-    if (writing) ok = WriteWholeFile(outputName.c_str(), output, kNewFileMode);
+    if (writing) ok = output.Commit();
     writing = false;
-    output = std::string();
     input = std::string();
     inputPos = 0;
     line = {};
@@ -148,7 +142,7 @@ void TTokenReader::WriteToken(const TToken& token) {
 
 // Writing into a file opened for input changes nothing, as with a stream opened for reading.
 void TTokenReader::Write(std::string_view text) {
-    if (writing) OrOutOfMemory<DictError>([&] { output.append(text); });
+    if (writing) OrOutOfMemory<DictError>([&] { output.Write(text.data(), text.size()); });
 }
 
 void TTokenReader::Write(char c) { Write(std::string_view(&c, 1)); }
@@ -181,6 +175,11 @@ void TTokenConverter::Write() {
 void TTokenConverter::Close() {
     input.Close();
     if (!output.Close()) throw DictError(7, outputName.c_str());
+}
+
+bool WriteDictionaryFile(const char* name, const std::string& text) {
+    ReplacingFile file;
+    return file.Open(name, kNewFileMode) && file.Write(text) && file.Commit();
 }
 
 int TokenTextToInt(const char* text) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/dict_error.h"
+#include "core/file_io.h"
 
 // How the token reader classified a token.
 struct TokenKind {
@@ -42,7 +43,7 @@ private:
 };
 
 // Reads a text file line by line and splits each line into classified tokens; opened for
-// output it collects written tokens and writes the file when closed. Tab, blank, ')', ',',
+// output it writes tokens into a file that takes the place of the named one when closed. Tab, blank, ')', ',',
 // '>', ']' and '}' separate tokens; '(', '<', '[' and '{' mark the next token that ends as
 // bracketed. A token starting with a digit or '-' and holding only digits (and points) is a
 // number: with a point a real, its decimals counted after the last point; else an integer.
@@ -74,8 +75,8 @@ public:
     void Write(char c);
     void Write(int value);
 
-    // Writes the collected output of a file opened for output; false when the file cannot
-    // be written completely (close included). An input file is just released.
+    // Puts the written output in place of the named file; false when it cannot be written
+    // completely (close included). An input file is just released.
     bool Close();
 
 private:
@@ -98,8 +99,7 @@ private:
     bool noToken = false;
 
     bool writing = false;
-    std::string outputName;
-    std::string output;
+    ReplacingFile output;
 };
 
 // Reads the tokens of one file, keeping the kind of the current one, and can copy each to a
@@ -141,6 +141,11 @@ private:
     bool endOfData = false;
     bool bracketed = false;
 };
+
+// Writes a whole dictionary file: through a temporary file that takes the name's place, so
+// that a failure leaves the old contents; a new file gets the permission bits 0644 (less
+// the creation mask). False on any failure.
+bool WriteDictionaryFile(const char* name, const std::string& text);
 
 // The number conversions of token texts. A leading decimal integer (0 when there is none);
 // a value beyond the int range throws DictError(5) instead of wrapping.

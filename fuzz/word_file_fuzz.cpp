@@ -1,11 +1,11 @@
 // A text data file of words imported into a table dictionary in each encoding mode, with the
 // coded output: every code of a data row must turn back into a text of that code in its
-// column, and the dictionary must survive a save and load (RequireDictionaryRoundTrip).
+// column, and the dictionary must survive a save and load (RequireTableDictionaryRoundTrip).
 #include <sstream>
 #include <string>
 
 #include "core/dictio_set.h"
-#include "fuzz/dictionary_files.h"
+#include "fuzz/table_dictionary_files.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         TempFile coded;
         if (!ReadsOrFailsByDesign([&] { set.ImportData(input.Path(), mode, coded.Path()); })) continue;
         RequireCodesOfRows(set, coded.Bytes());
-        RequireDictionaryRoundTrip(set);
+        RequireTableDictionaryRoundTrip(set);
     }
     return 0;
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <sstream>
@@ -94,6 +95,12 @@ TEST(TDictioSet, SavedFileLayout) {
     set.ImportData(dir.File("in").c_str(), 2);
     set.Save(dir.File("dict").c_str());
     EXPECT_EQ(ReadFileBytes(dir.File("dict")), "a\n\tx\t0\n\ty\t1\nb\n\t1.25\t125\n\t3\t300\n");
+    const mode_t mask = umask(0);
+    set.Save(dir.File("fresh").c_str());
+    umask(mask);
+    struct stat st;
+    ASSERT_EQ(stat(dir.File("fresh").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
 
 TEST(TDictioSet, PlainFirstLineIsDataAndBracketsLaterAreValues) {

@@ -164,8 +164,8 @@ TEST(TTokenReader, OpenStartsAtTheFirstLineOfTheOtherFile) {
 TEST(TTokenReader, WritesTokensAndValues) {
     ScratchDir dir;
     const std::string out = dir.File("out");
+    WriteFileBytes(out, "old");
     TTokenReader w(out.c_str(), TTokenReader::Out);
-    EXPECT_EQ(ReadFileBytes(out), "");  // created at once
     TToken t;
     t.SetText("abc");
     w.WriteToken(t);
@@ -174,6 +174,7 @@ TEST(TTokenReader, WritesTokensAndValues) {
     w.Write("s");
     w.Write('c');
     w.Write(7);
+    EXPECT_EQ(ReadFileBytes(out), "old");  // replaced only when complete
     ASSERT_TRUE(w.Close());
     EXPECT_EQ(ReadFileBytes(out), "abc -42 sc7");
 }

@@ -1,4 +1,4 @@
-#include "fuzz/dictionary_files.h"
+#include "fuzz/table_dictionary_files.h"
 
 #include <cstring>
 
@@ -31,7 +31,7 @@ bool NamesFitTheFile(const TDictioSet& set) {
 
 }  // namespace
 
-void RequireDictionaryRoundTrip(const TDictioSet& set) {
+void RequireTableDictionaryRoundTrip(const TDictioSet& set) {
     TempFile first, second;
     TDictioSet reread;
     Require(ReadsOrFailsByDesign([&] {

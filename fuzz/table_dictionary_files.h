@@ -7,4 +7,4 @@ class TDictioSet;
 // the same bytes for every set whose names the file can carry: a name ending with a
 // carriage return is written just before its line feed, where every text reader of the
 // program drops one.
-void RequireDictionaryRoundTrip(const TDictioSet& set);
+void RequireTableDictionaryRoundTrip(const TDictioSet& set);
