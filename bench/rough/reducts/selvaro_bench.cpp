@@ -7,11 +7,7 @@
 // Each case runs in a child process of its own, so that its peak memory is its own; standard
 // output (the matrix, the RULE lines) goes to /dev/null. With an argument, only the cases
 // whose names contain it run.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,19 +42,22 @@ void Generate(TTable& t, TTable& pairs, int objects) {
 
 std::string Sized(const std::string& what, int objects) { return what + ", " + std::to_string(objects) + " x 10"; }
 
+// The matrix alone, timed.
+void Matrix(TBoole31& b, TTable& t, TTable& pairs, double threshold, const std::string& label) {
+    BenchTimer timer;
+    b.CreateDiscMatrixSelvaro(&t, &pairs, threshold, 2);
+    BenchReport(Sized(label, t.GetNoObj()), timer.Seconds(), std::to_string(b.GetMatrix()->GetNoElem()) + " clauses");
+}
+
 void Reducts(int objects) {
     TTable t, pairs;
     Generate(t, pairs, objects);
     {
-        BenchTimer timer;
         TBoole31 b;
-        b.CreateDiscMatrixSelvaro(&t, &pairs, 5.0, 2);
-        const double matrix = timer.Seconds();
+        Matrix(b, t, pairs, 5.0, "Selvaro matrix, threshold 5");
         BenchTimer expansion;
         b.Minimalization(objects);
         b.ClearRedundant(objects);
-        BenchReport(Sized("Selvaro matrix, threshold 5", objects), matrix,
-                    std::to_string(b.GetMatrix()->GetNoElem()) + " clauses");
         BenchReport(Sized("  expansion and clearing", objects), expansion.Seconds(),
                     std::to_string(b.GetReducts()->GetNoElem()) + " reducts");
     }
@@ -71,11 +70,8 @@ void Reducts(int objects) {
 void EveryPair(int objects) {
     TTable t, pairs;
     Generate(t, pairs, objects);
-    BenchTimer timer;
     TBoole31 b;
-    b.CreateDiscMatrixSelvaro(&t, &pairs, 0.0, 2);
-    BenchReport(Sized("Selvaro matrix, threshold 0 (every pair)", objects), timer.Seconds(),
-                std::to_string(b.GetMatrix()->GetNoElem()) + " clauses");
+    Matrix(b, t, pairs, 0.0, "Selvaro matrix, threshold 0 (every pair)");
 }
 
 void Rules(int objects) {
@@ -102,34 +98,18 @@ void Expansion(int n) {
                 std::to_string(out.GetNoElem()) + " masks");
 }
 
-struct Case {
-    std::string name;
-    std::function<void()> run;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QuietMode = 0;
-    std::vector<Case> cases;
+    std::vector<BenchCase> cases;
     for (int objects : {1000, 2000}) {
         cases.push_back({"reducts " + std::to_string(objects), [objects] { Reducts(objects); }});
         cases.push_back({"every pair " + std::to_string(objects), [objects] { EveryPair(objects); }});
         cases.push_back({"rules " + std::to_string(objects), [objects] { Rules(objects); }});
     }
     for (int n : {8, 10, 12, 14}) cases.push_back({"expansion " + std::to_string(n), [n] { Expansion(n); }});
-    const std::string only = argc > 1 ? argv[1] : "";
-    for (const Case& c : cases) {
-        if (!only.empty() && c.name.find(only) == std::string::npos) continue;
-        const pid_t child = fork();
-        if (child == 0) {
-            if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(1);
-            c.run();
-            _exit(0);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "%s failed\n", c.name.c_str());
-    }
+    RunCasesApart(cases, argc > 1 ? argv[1] : "", true);
     return 0;
 }
