@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "core/error.h"
-#include "core/random.h"
 #include "core/report.h"
 #include "core/table.h"
 #include "rough/reasoning/boole.h"
@@ -21,32 +20,6 @@ TIntSack SackOf(std::initializer_list<int> values) {
 
 std::vector<int> Elements(const TIntSack& s) { return {s.begin(), s.end()}; }
 
-// The expansion with attribute sacks, as written: a copy of each term per further bit.
-std::vector<int> SackExpansion(const TIntSack& clauses, const TIntSack& before) {
-    std::vector<TIntSack> terms;
-    for (int b = 0; b < 10; ++b) {
-        if (clauses[0] & (1 << b)) terms.push_back(SackOf({b}));
-    }
-    for (int c = 1; c < clauses.GetNoElem(); ++c) {
-        std::vector<TIntSack> next;
-        for (int b = 0; b < 10; ++b) {
-            if (!(clauses[c] & (1 << b))) continue;
-            for (const TIntSack& t : terms) {
-                next.push_back(t);
-                next.back().AddUnique(b);
-            }
-        }
-        terms = next;
-    }
-    TIntSack out = before;
-    for (const TIntSack& t : terms) {
-        int m = 0;
-        for (int a : t) m |= 1 << a;
-        out.AddUnique(m);
-    }
-    return Elements(out);
-}
-
 TEST(MasksToSacks, EveryTermOfTheProductWithoutPruningInOrder) {
     TBoole31 b;
     TIntSack out;
@@ -59,15 +32,6 @@ TEST(MasksToSacks, EveryTermOfTheProductWithoutPruningInOrder) {
     b.MasksToSacks(&wide, &kept);
     EXPECT_EQ(Elements(kept), (std::vector<int>{5, 3, 2, 6}));
 
-    SeedRand(3);
-    for (int round = 0; round < 40; ++round) {
-        TIntSack random;
-        for (int c = 1 + Rand() % 5; c > 0; --c) random.AddElem(Rand() % 2048);
-        TIntSack before = SackOf({Rand() % 1024});
-        const std::vector<int> expected = SackExpansion(random, before);
-        b.MasksToSacks(&random, &before);
-        EXPECT_EQ(Elements(before), expected) << round;
-    }
 }
 
 TEST(CountEqualRows, EveryColumnCountsTheObjectItself) {

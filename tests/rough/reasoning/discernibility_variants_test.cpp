@@ -102,8 +102,8 @@ std::string MatrixText(const std::vector<int>& masks) {
 void RandomPairs(TTable& pairs, int n, int rows) {
     pairs.CreateTable(rows, 5);
     for (int r = 0; r < rows; ++r) {
-        const int values[5] = {boole_reference::Draw(n), boole_reference::Draw(n), boole_reference::Draw(3), boole_reference::Draw(3), boole_reference::Draw(4) * 500000};
-        for (int c = 0; c < 5; ++c) pairs.SetTable(r, c, values[c]);
+        const int range[5] = {n, n, 3, 3, 4};
+        for (int c = 0; c < 5; ++c) pairs.SetTable(r, c, boole_reference::Draw(range[c]) * (c == 4 ? 500000 : 1));
     }
 }
 
@@ -118,9 +118,9 @@ void CheckRandomCase(unsigned seed, const TTable& weather) {
     const int n = t.GetNoObj();
     TTable pairs;
     RandomPairs(pairs, n, n * n);
-    const Dense d = DenseOf(pairs, n, 1);
+    Dense d = DenseOf(pairs, n, 1);
     std::vector<double*> rows;
-    for (auto& row : const_cast<Dense&>(d)) rows.push_back(row.data());
+    for (auto& row : d) rows.push_back(row.data());
     std::vector<double> a, b;
     for (int j = 0; j < n; ++j) {
         a.push_back(boole_reference::Draw(8) * 0.25);
@@ -164,59 +164,51 @@ void CheckRandomCase(unsigned seed, const TTable& weather) {
 TEST(DiscernibilityVariants, EveryMatrixIsTheLiteralOneAndItsReductsItsMinimalHittingSets) {
     TTable weather;
     weather.Load(VARNEL_TABLES "/weather.nominal.tab");
-    QuietMode = 1;
+    QuietModeGuard quiet;
     LogCapture log;
     for (unsigned seed = 0; seed < 60; ++seed) CheckRandomCase(seed, weather);
-    QuietMode = 0;
     std::string expected;
     for (int i = 0; i < 60 * 5; ++i) expected += "Calculating all reducts\nCreating disc. matrix - Selvaro\nMinimalization...\nClearing redundant elements...\n";
     EXPECT_EQ(log.Text(), expected);
 }
 
-// Object 1 is listed 5.0 away from object 0, only in that direction; object 2 is far from
-// nothing. For object 0, 1 is far and gives its clause; for object 1, 0 and 2 are both near,
-// and so a pair of them counts only when 2 is listed away from 0.
-TEST(DiscernibilityVariants, DistancesCountInTheirListedDirectionAndNearPairsJoinTheirClauses) {
+// Objects 0 and 2 are both near object 1; the pair counts as 2 is listed (finally) 2.0 away
+// from 0, and gives diff(2, 1) = {0, 1, 2} united with diff(1, 0) = {0}.
+TEST(DiscernibilityVariants, ALaterPairRowOverwritesAndNearPairsJoinTheirClauses) {
     auto t = MakeTable({{0, 0, 0}, {1, 0, 0}, {0, 1, 1}});
-    auto pairs = MakeTable({{1, 0, 3, 3, 5000000}, {2, 1, 3, 1, 9000000}});
-    const PairDistances one(*pairs, 3, 1, "test");
-    EXPECT_EQ(one.At(1, 0), 5.0);
-    EXPECT_EQ(one.At(0, 1), 0.0);
-    EXPECT_EQ(one.At(2, 1), 0.0);  // support 1 does not exceed 1
+    auto pairs = MakeTable({{1, 0, 3, 3, 5000000}, {2, 0, 2, 2, 1}, {2, 0, 2, 2, 2000000}, {0, 1, 1, 3, 7000000}});
+    const PairDistances listed(*pairs, 3, 1, "test");
+    EXPECT_EQ(listed.At(2, 0), 2.0);
+    EXPECT_EQ(listed.At(0, 1), 0.0);  // support 1 does not exceed 1
+    EXPECT_EQ(listed.MinDist(), 1e-6);
+    EXPECT_EQ(listed.MaxDist(), 5.0);
     TBoole31 b;
-    b.CalcAllLocalReductsQuandor3(t.get(), 0, one, 1.0);
-    EXPECT_EQ(boole_reference::SetsOfMasks(*b.GetMatrix()), (boole_reference::Sets{{0}}));
-    b.CalcAllLocalReductsQuandor3(t.get(), 1, one, 1.0);
-    EXPECT_EQ(b.GetMatrix()->GetNoElem(), 0);
-    EXPECT_EQ(b.GetReducts()->GetNoElem(), 0);
-
-    auto both = MakeTable({{1, 0, 3, 3, 5000000}, {2, 0, 2, 2, 1}, {2, 0, 2, 2, 2000000}});
-    const PairDistances two(*both, 3, 1, "test");
-    EXPECT_EQ(two.At(2, 0), 2.0);  // the later row holds
-    EXPECT_EQ(two.MinDist(), 1e-6);
-    EXPECT_EQ(two.MaxDist(), 5.0);
-    b.CalcAllLocalReductsQuandor3(t.get(), 1, two, 1.0);
-    // diff(2, 1) = {0, 1, 2} united with diff(1, 0) = {0}.
+    b.CalcAllLocalReductsQuandor3(t.get(), 1, listed, 1.0);
     EXPECT_EQ(boole_reference::SetsOfMasks(*b.GetMatrix()), (boole_reference::Sets{{0, 1, 2}}));
     EXPECT_EQ(boole_reference::SetsOfMasks(*b.GetReducts()), (boole_reference::Sets{{0}, {1}, {2}}));
+}
+
+// CalcError 5 after exactly this LOG, and nothing on standard output.
+void ExpectRefused(const std::function<void()>& run, const std::string& log) {
+    LogCapture capture;
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(
+        try { run(); } catch (const CalcError& e) {
+            EXPECT_EQ(e.GetCode(), 5);
+            throw;
+        },
+        CalcError);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(capture.Text(), log);
 }
 
 TEST(DiscernibilityVariants, UnsafePairTablesAndWideTablesAreRefused) {
     auto t = MakeTable({{0, 0}, {1, 1}});
     TBoole31 b;
     // Four columns; an object past the table; a negative one, in a row of too little support.
-    for (const auto& rows : {MakeTable({{0, 1, 3, 3}}), MakeTable({{0, 2, 3, 3, 1}}), MakeTable({{-1, 0, 0, 0, 1}})}) {
-        TTable* bad = rows.get();
-        LogCapture log;
-        testing::internal::CaptureStdout();
-        try {
-            b.CreateDiscMatrixSelvaro(t.get(), bad, 0.0, 1);
-            ADD_FAILURE() << "accepted";
-        } catch (const CalcError& e) {
-            EXPECT_EQ(e.GetCode(), 5);
-        }
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-        EXPECT_EQ(log.Text(), "Creating disc. matrix - Selvaro\nBad number of element in TBoole31::CreateDiscMatrixSelvaro \n");
+    for (const auto& bad : {MakeTable({{0, 1, 3, 3}}), MakeTable({{0, 2, 3, 3, 1}}), MakeTable({{-1, 0, 0, 0, 1}})}) {
+        ExpectRefused([&] { b.CreateDiscMatrixSelvaro(t.get(), bad.get(), 0.0, 1); },
+                      "Creating disc. matrix - Selvaro\nBad number of element in TBoole31::CreateDiscMatrixSelvaro \n");
     }
     TTable wide;
     wide.CreateTable(2, 32);
@@ -224,22 +216,13 @@ TEST(DiscernibilityVariants, UnsafePairTablesAndWideTablesAreRefused) {
     const double scores[2] = {0.0, 9.0};
     auto pairs = MakeTable({{0, 1, 3, 3, 1}});
     const PairDistances listed(*pairs, 2, 0, "test");
-    const std::vector<std::function<void()>> refused = {
-        [&] { b.CalcAllReductsSelvaro(&wide, pairs.get(), 0.0, 0); },
-        [&] { b.CalcAllLocalReductsQuandor3(&wide, 0, listed, 0.0); },
-        [&] { b.CalcAllLocalReductsQuandor(&wide, 0, scores, scores); },
-        [&] { b.CalcAllLocalReductsQuandor2(&wide, 0, scores); },
-    };
-    for (size_t i = 0; i < refused.size(); ++i) {
-        if (i == 2) wide.AddAttribute();  // 33 columns: 32 conditions for the last two
-        LogCapture log;
-        try {
-            refused[i]();
-            ADD_FAILURE() << i << " accepted";
-        } catch (const CalcError& e) {
-            EXPECT_EQ(e.GetCode(), 5);
-        }
-        EXPECT_EQ(log.Text(), "Bad number of atributes in TBoole31::CalcAllGlobReducts \n");
-    }
+    const std::string tooMany = "Bad number of atributes in TBoole31::CalcAllGlobReducts \n";
+    QuietModeGuard quiet;
+    ExpectRefused([&] { b.CalcAllReductsSelvaro(&wide, pairs.get(), 0.0, 0); }, tooMany);
+    ExpectRefused([&] { b.CalcAllLocalReductsQuandor3(&wide, 0, listed, 0.0); }, tooMany);
+    wide.AddAttribute();  // 33 columns: 32 conditions for the other two
+    ExpectRefused([&] { b.CalcAllLocalReductsQuandor(&wide, 0, scores, scores); }, tooMany);
+    ExpectRefused([&] { b.CalcAllLocalReductsQuandor2(&wide, 0, scores); }, tooMany);
 }
+
 }  // namespace

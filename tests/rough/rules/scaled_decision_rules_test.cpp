@@ -7,14 +7,12 @@
 #include "core/error.h"
 #include "core/report.h"
 #include "core/table.h"
-#include "rough/reasoning/boole.h"
 #include "rough/rules/rul_memory.h"
 #include "tests/rough/rough_test_util.h"
 #include "tests/rough/rule_generation_util.h"
 
 namespace {
 
-constexpr int M = TTable::MissingValue;
 
 struct Outcome {
     std::string out;
@@ -57,7 +55,7 @@ const char kLog[] = "Calculating all decision rules (Quandor-C++)\n";
 // Objects 0 and 1 share their conditions, so both reference values are their class means
 // 1.0 and 3.0. Object 3's reduct {1} meets its missing value and gives no rule.
 TEST(ScaledDecisionRules, QuandorMeansPerClassOverEqualConditions) {
-    auto t = MakeTable({{0, 0, 1000}, {0, 0, 3000}, {1, 0, 5000}, {1, M, 500}});
+    auto t = MakeTable({{0, 0, 1000}, {0, 0, 3000}, {1, 0, 5000}, {1, TTable::MissingValue, 500}});
     auto c = MakeTable({{1}, {2}, {1}, {1}});
     const Outcome run = Generate(*t, [&](TRulMemory& m) { m.CalculateAllRulesQuandor(t.get(), c.get()); });
     EXPECT_EQ(run.out, "CalculateAllRulesQuandor\nPROGRESS:0\nRULE:3 0 0 \nRULE:3 1 0 \nRULE:4 2 0 1 \nPROGRESS:100\n");
@@ -118,42 +116,6 @@ TEST(ScaledDecisionRules, SelvaroRulesFromListedDistances) {
     EXPECT_THROW(m.CalculateAllRulesSelvaro(t.get(), outside.get(), 1.0, 1), CalcError);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(rules.log.Text(), "Bad number of element in TRulMemory::CalculateAllRulesSelvaro \n");
-}
-
-// On random tables: the rules of every object's reducts, in order, with the means taken the
-// slow way over TTable::EqualCondRows.
-TEST(ScaledDecisionRules, Quandor2RulesAreEveryObjectsReductsInOrder) {
-    for (unsigned seed = 1; seed <= 20; ++seed) {
-        TTable t;
-        FillRandomTable(t, seed, 12, 4, 2, 3);
-        for (int o = 0; o < t.GetNoObj(); ++o) t.SetTable(o, 3, (Rand() % 8) * 100);
-        std::vector<double> a;
-        for (int i = 0; i < t.GetNoObj(); ++i) {
-            double sum = 0;
-            int count = 0;
-            for (int j = 0; j < t.GetNoObj(); ++j) {
-                if (t.EqualCondRows(i, j)) sum += t.GetTable(j, 3) / 1000.0, ++count;
-            }
-            a.push_back(sum / count);
-        }
-        std::string expected = "CalculateAllRulesQuandor\nPROGRESS:0\n";
-        TBoole31 b;
-        for (int o = 0; o < t.GetNoObj(); ++o) {
-            b.CalcAllLocalReductsQuandor2(&t, o, a.data());
-            for (int mask : *b.GetReducts()) {
-                std::vector<int> attrs;
-                bool missing = false;
-                for (int k = 0; k < 3; ++k) {
-                    if (!(mask & (1 << k))) continue;
-                    attrs.push_back(k);
-                    missing = missing || t.GetTable(o, k) == M;
-                }
-                if (!missing) expected += RuleLine(o, attrs) + "\n";
-            }
-        }
-        const Outcome run = Generate(t, [&](TRulMemory& m) { m.CalculateAllRulesQuandor2(&t); });
-        EXPECT_EQ(run.out, expected + "PROGRESS:100\n") << seed;
-    }
 }
 
 }  // namespace
