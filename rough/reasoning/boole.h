@@ -98,8 +98,8 @@ public:
     // to standard output first and the matrix after.
     void CreateDiscMatrixSelvaro(TTable* t, TTable* pairs, double threshold, int minSupport);
     void CalcAllReductsSelvaro(TTable* t, TTable* pairs, double threshold, int minSupport);
-    // Conditions 0 .. NoAttr - 2. Object j is told from o unless the score differences
-    // a - b of the two lie within 0.5 of each other.
+    // Conditions 0 .. NoAttr - 2. Object j is told from o unless their sizes of the score
+    // difference, |a - b|, lie within 0.5 of each other.
     void CreateDiscMatrixForObjectQuandor(TTable* t, int o, const double* a, const double* b);
     // Conditions 0 .. NoAttr - 2. Object j is told from o unless their scores lie closer
     // than 0.2.
