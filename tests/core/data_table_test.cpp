@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <random>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -212,11 +211,17 @@ TEST_F(DataTable, RandomTablesFullOfTiesMatchPlainScans) {
 
 TEST_F(DataTable, StandardOutputOfAConstruction) {
     const std::string out = Load(Write("d", "3 3\n0.5 1 2\n2.0 1 1\n1.0 2 2\n"), Write("t", "2 1 0").c_str()).out;
-    const std::string expected = "Loading Data Table " + dir.File("d") + "\n(\\d+\\r){3}Loading Attribute Types " +
-                                 dir.File("t") +
-                                 "\nCounting Attribute Ranges \nSorting attribute: 0\\rSorting attribute: 1\\r"
-                                 "Coding decisions \n";
-    EXPECT_TRUE(std::regex_match(out, std::regex(expected))) << out;
+    const std::string head = "Loading Data Table " + dir.File("d") + "\n";
+    ASSERT_TRUE(out.starts_with(head)) << out;
+    size_t pos = head.size();
+    for (int row = 0; row < 3; ++row) {  // a counter per row, its numbering not pinned
+        const size_t end = out.find_first_not_of("0123456789", pos);
+        ASSERT_TRUE(end > pos && end < out.size() && out[end] == '\r') << out;
+        pos = end + 1;
+    }
+    EXPECT_EQ(out.substr(pos), "Loading Attribute Types " + dir.File("t") +
+                                   "\nCounting Attribute Ranges \nSorting attribute: 0\rSorting attribute: 1\r"
+                                   "Coding decisions \n");
 }
 
 TEST_F(DataTable, UnreadableFilesEndTheConstructionWithCodedErrors) {
