@@ -23,6 +23,8 @@ public:
     // with an optional decimal point (at least one digit in all), an optional exponent that
     // must hold digits; a value beyond the float range is a failure.
     Read ReadFloat(float& value);
+    // The same in double precision.
+    Read ReadDouble(double& value);
 
     // Skips white space; true when nothing else is left.
     bool AtEndAfterBlanks();
@@ -38,6 +40,9 @@ public:
     std::size_t Remaining() const { return static_cast<std::size_t>(end - pos); }
 
 private:
+    template <class Real>
+    Read ReadReal(Real& value);
+
     const char* pos;
     const char* end;
 };
