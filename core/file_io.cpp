@@ -5,11 +5,83 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// The temporary file of the replacement under way, for the signal handler; null when none.
+// It points into the writer's own string, which lives until the pointer is cleared.
+const char* volatile g_replacingTemp = nullptr;
+ReplaceWriteHook g_replaceWriteHook = nullptr;
+
+const int kCleanedSignals[] = {SIGINT, SIGTERM};
+
+// Only async-signal-safe calls: the temporary file goes, then the signal ends the process
+// as it would have without this handler.
+void RemoveTemporaryAndEnd(int sig) {
+    const char* temp = g_replacingTemp;
+    if (temp != nullptr) ::unlink(temp);
+    struct sigaction fallback = {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    ::sigaction(sig, &fallback, nullptr);
+    ::raise(sig);  // delivered as the handler returns, with the default action
+}
+
+// While a temporary file exists, an interrupt or termination that would end the process
+// removes it first. The temporary file is made while the two signals wait, so no signal
+// finds it unregistered; a signal the process ignores or handles itself is left alone.
+class TemporaryFileCleanup {
+public:
+    TemporaryFileCleanup() {
+        sigemptyset(&both);
+        for (int sig : kCleanedSignals) sigaddset(&both, sig);
+        ::pthread_sigmask(SIG_BLOCK, &both, &before);
+    }
+    ~TemporaryFileCleanup() { Release(); }
+    TemporaryFileCleanup(const TemporaryFileCleanup&) = delete;
+    TemporaryFileCleanup& operator=(const TemporaryFileCleanup&) = delete;
+
+    // The temporary file now exists: signals may come, and remove it.
+    void Watch(const char* temp) {
+        for (size_t i = 0; i < std::size(kCleanedSignals); ++i) {
+            struct sigaction action = {};
+            action.sa_handler = RemoveTemporaryAndEnd;
+            sigemptyset(&action.sa_mask);
+            installed[i] = ::sigaction(kCleanedSignals[i], nullptr, &previous[i]) == 0 &&
+                           (previous[i].sa_flags & SA_SIGINFO) == 0 && previous[i].sa_handler == SIG_DFL &&
+                           ::sigaction(kCleanedSignals[i], &action, nullptr) == 0;
+        }
+        g_replacingTemp = temp;
+        ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    }
+
+    // Signals wait again; the file was renamed or removed, so nothing is left to clean.
+    void Release() {
+        if (released) return;
+        released = true;
+        ::pthread_sigmask(SIG_BLOCK, &both, nullptr);
+        g_replacingTemp = nullptr;
+        for (size_t i = 0; i < std::size(kCleanedSignals); ++i) {
+            if (installed[i]) ::sigaction(kCleanedSignals[i], &previous[i], nullptr);
+        }
+        ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    }
+
+    // Before the rename: a signal then waits until the file has its name.
+    void Hold() { ::pthread_sigmask(SIG_BLOCK, &both, nullptr); }
+
+private:
+    sigset_t both;
+    sigset_t before;
+    struct sigaction previous[std::size(kCleanedSignals)] = {};
+    bool installed[std::size(kCleanedSignals)] = {};
+    bool released = false;
+};
 
 bool WriteAll(int fd, const std::string& data) {
     size_t done = 0;
@@ -91,12 +163,17 @@ bool ReplaceWholeFile(const char* name, const std::string& data) {
     const size_t slash = target.rfind('/');
     const size_t base = slash == std::string::npos ? 0 : slash + 1;
     if (temp.size() - base > NAME_MAX) temp = target.substr(0, base) + ".tmpXXXXXX";
+    TemporaryFileCleanup cleanup;
     int fd = ::mkstemp(temp.data());
     if (fd < 0) {
+        const int error = errno;
+        cleanup.Release();
         // A folder that takes no new file may still hold a file that can be written: write
         // into it as plain opening for writing would.
-        return exists && errno == EACCES && WriteWholeFile(target.c_str(), data);
+        return exists && error == EACCES && WriteWholeFile(target.c_str(), data);
     }
+    cleanup.Watch(temp.c_str());
+    if (g_replaceWriteHook != nullptr) g_replaceWriteHook(temp.c_str());
     // The file stays its owner's, as it would after writing into it; only the superuser can
     // give it away, and anyone else already owns what they replace or cannot do better.
     if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
@@ -105,9 +182,24 @@ bool ReplaceWholeFile(const char* name, const std::string& data) {
     }
     bool ok = WriteAll(fd, data) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     if (::close(fd) != 0) ok = false;
+    cleanup.Hold();
     if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
     if (!ok) ::unlink(temp.c_str());
+    cleanup.Release();
     return ok;
+}
+
+void SetReplaceWriteHook(ReplaceWriteHook hook) { g_replaceWriteHook = hook; }
+
+bool IsRegularFile(const char* name) {
+    struct stat st;
+    return ::stat(name, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool SameFile(const char* a, const char* b) {
+    struct stat sa;
+    struct stat sb;
+    return ::stat(a, &sa) == 0 && ::stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 void AppendInt(std::string& out, long long value) {

@@ -14,7 +14,22 @@ bool WriteWholeFile(const char* name, const std::string& data);
 // Writes `data` into a temporary file beside `name` and renames it over `name`, so that the
 // old contents survive any failure. Keeps the old file's permission bits and owner; follows
 // a link. A file that may not be written is refused; a pipe or a device is written into.
+// An interrupt or termination signal that comes while the temporary file exists and would
+// end the process removes it first; one the process ignores or handles is left alone.
 bool ReplaceWholeFile(const char* name, const std::string& data);
+
+// Called with the temporary file's name after it is made and before its data is written
+// (null: nothing). Lets tests land a signal in the middle of a replacement.
+using ReplaceWriteHook = void (*)(const char* tempName);
+void SetReplaceWriteHook(ReplaceWriteHook hook);
+
+// True when the name (links followed) is a regular file: one whose stored layout can be
+// renewed, unlike a pipe or a device, which only pass data through.
+bool IsRegularFile(const char* name);
+
+// True when both names exist and are the same file (same device and inode, links
+// followed): another spelling, a link or a hard link of one file all count.
+bool SameFile(const char* a, const char* b);
 
 // Decimal text of a number appended to a buffer (the table writers' hot path).
 void AppendInt(std::string& out, long long value);

@@ -160,9 +160,10 @@ void TTable::Load(const char* name) {
     LogFormat("%i objects loaded from \"%s\"", NoObj, name);
 }
 
-// A header that is not two non-negative integers whose product is an int, or values that
-// run short, is a bad format: an empty table loaded from a damaged file could be saved back
-// over it. Nothing is allocated until the values can be present in the text.
+// A header that is not two non-negative integers whose product is an int, values that run
+// short, or anything but white space after the values is a bad format: a table loaded from
+// a damaged file could be saved back over it. Nothing is allocated until the values can be
+// present in the text.
 void TTable::LoadFromText(const char* name, const char* begin, const char* end) {
     auto badFormat = [&]() {
         Clear();
@@ -186,6 +187,9 @@ void TTable::LoadFromText(const char* name, const char* begin, const char* end) 
     for (int& v : values) {
         if (in.ReadInt(v) == TextScanner::Read::Fail) badFormat();
     }
+    // Values beyond those announced would be dropped without a word, and the table rewrite
+    // would then lose them from the file for good.
+    if (!in.AtEndAfterBlanks()) badFormat();
     NoObj = noObj;
     NoAttr = noAttr;
     size = static_cast<int>(cells);
@@ -212,9 +216,11 @@ void TTable::Save(const char* name) const {
     } catch (const std::bad_alloc&) {
         throw CalcError(2);
     }
-    if (!ReplaceWholeFile(name, out)) {
-        LogFormat("Error: Can't save file with table: %s", name);
-        throw CalcErrorText(7, name);
-    }
+    if (!ReplaceWholeFile(name, out)) SaveFailed(name);
     LogFormat("Table saved to \"%s\"", name);
+}
+
+void TTable::SaveFailed(const char* name) {
+    LogFormat("Error: Can't save file with table: %s", name);
+    throw CalcErrorText(7, name);
 }

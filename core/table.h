@@ -36,6 +36,8 @@ public:
 
     void Load(const char* name);
     void Save(const char* name) const;
+    // How Save reports a file it cannot write: its LOG line, then CalcErrorText 7.
+    [[noreturn]] static void SaveFailed(const char* name);
 
     // Row comparisons, over all columns, the decision alone, or the attributes of a list in
     // list order: at the first column where the rows differ, -1 when r1 holds the larger

@@ -7,6 +7,7 @@
 #include "core/error.h"
 #include "core/report.h"
 #include "core/string_sack.h"
+#include "driver/handler_frame.h"
 #include "driver/handlers.h"
 
 namespace {
@@ -47,6 +48,7 @@ int VarnelMain(int argc, char** argv) {
     // Any length is accepted: the front end's '#' stands for a blank in the path.
     std::string path = argv[1];
     std::replace(path.begin(), path.end(), '#', ' ');
+    SetConfigurationFile(path);
     try {
         config.Load(path.c_str());
     } catch (const Error& err) {

@@ -129,6 +129,8 @@ public:
 
     void SaveReductsCompact(const char* file) const;
     void SaveReducts(const char* file) const;
+    // How both savers report a file they cannot write: the LOG line, then CalcErrorText 7.
+    [[noreturn]] static void SaveFailed(const char* file);
     void LoadReducts(const char* file);
 
     // The i-th reduct in pre-order: its attributes, or the reduct itself.
