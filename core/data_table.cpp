@@ -79,6 +79,9 @@ void TDataTable::ReadValues(const char* name) {
         }
         WriteCounter("", o);
     }
+    // Values left over mean the header's counts do not fit the rows (a column count off by
+    // one shifts every row); the table read would not be the one in the file.
+    if (!in.AtEndAfterBlanks()) throw CalcError(10);
     NoObj = noObj;
     NoAttr = columns - 1;
 }

@@ -233,7 +233,7 @@ TEST_F(DataTable, UnreadableFilesEndTheConstructionWithCodedErrors) {
     EXPECT_EQ(r.message, "Error: Can not load the file: " + missing);
     EXPECT_TRUE(r.out.ends_with("Loading Attribute Types " + missing + "\n Can't open a file!")) << r.out;
     for (const char* bad : {"", "x 3", "3", "-1 3", "2 0", "2 -2", "2 2\n1 2 3", "2 2\n1 x 3 4", "1 2 1e99 0",
-                            "0 2000000", "1000000 1000\n1 2 3 4"}) {
+                            "2 2\n1 2\n3 4\n5", "0 2000000", "1000000 1000\n1 2 3 4"}) {
         EXPECT_EQ(Load(Write("bad", bad)).code, 10) << bad;
     }
     for (const char* bad : {"x", "-1", "3 1"}) EXPECT_EQ(Load(kIris, Write("bt", bad).c_str()).code, 10) << bad;
