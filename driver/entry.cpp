@@ -30,6 +30,17 @@ const Command kCommands[] = {
     {"TEST_TABLE_LTFC", DoTestTableLTFC},
 };
 
+}  // namespace
+
+CommandHandler FindCommand(const std::string& word) {
+    for (const Command& cmd : kCommands) {
+        if (word == cmd.word) return cmd.handler;
+    }
+    return nullptr;
+}
+
+namespace {
+
 [[noreturn]] void Terminated(const Error& err) {
     WriteStdoutLine(std::string("Err.GetMessage()=") + err.GetMessage());
     WriteStdoutLine("Program TERMINATED! ");
@@ -63,12 +74,9 @@ int VarnelMain(int argc, char** argv) {
     // Errors that leave a handler come from reading its parameters: its own guarded region
     // ends the process for everything its computation raises.
     try {
-        const std::string word = config.GetElem(0);
-        for (const Command& cmd : kCommands) {
-            if (word == cmd.word) {
-                cmd.handler(config);
-                ProcessDown(0);
-            }
+        if (const CommandHandler handler = FindCommand(config.GetElem(0))) {
+            handler(config);
+            ProcessDown(0);
         }
     } catch (const Error& err) {
         Terminated(err);
