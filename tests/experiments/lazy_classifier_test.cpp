@@ -111,13 +111,10 @@ TEST(LazyClassifier, AClassOutsideTheStatisticsEndsTheProcess) {
 // The real table: the printed verdicts are the definition's, and the shares, the results
 // line and the per-class error rates are counted from them.
 TEST(LazyClassifier, VoteTableVerdictsAgreeWithTheReport) {
-    TTable all, train, test;
-    all.Load(VARNEL_TABLES "/vote.tab");
-    CopyRows(all, 0, 300, train);
-    CopyRows(all, 300, all.GetNoObj(), test);
+    TTable train, test;
+    TDValInfo info;
+    VoteTableSplit(train, test, info);
     for (auto [method, threshold] : {std::pair{2, 1.0}, {10, 0.8}, {9, 1.0}}) {
-        TDValInfo info;
-        info.CalcFromTable(train);
         CaptureStdout();
         const double share = TLazyClassifier::QuickExamplesTest(train, info, test, method, threshold, nullptr);
         const std::string out = GetCapturedStdout();

@@ -104,6 +104,15 @@ inline void CopyRows(const TTable& from, int first, int last, TTable& to) {
     }
 }
 
+// vote.tab: rows 0-299 train, the rest test; info holds the training statistics.
+inline void VoteTableSplit(TTable& train, TTable& test, TDValInfo& info) {
+    TTable all;
+    all.Load(VARNEL_TABLES "/vote.tab");
+    CopyRows(all, 0, 300, train);
+    CopyRows(all, 300, all.GetNoObj(), test);
+    info.CalcFromTable(train);
+}
+
 inline int CountOf(const std::string& text, const std::string& word) {
     int n = 0;
     for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
