@@ -88,9 +88,15 @@ TEST(LazyClassifier, ReportsEachObjectAndTheShares) {
     EXPECT_EQ(TLazyClassifier::QuickExamplesTest(train, info, test, 9, 1.0, nullptr), 0.0);
     EXPECT_EQ(GetCapturedStdout(), "\n-\n.         MIN_NEG=2\n         MAX_NEG=2\nDOBRZE: \n\nResults: 1 0 0 0\n\n");
 
+    // An unknown method recognizes nothing; a test decision unknown to the training table
+    // counts as wrong but has no per-class entry to change.
+    FillTable(test, {{1, 1, 1, 1}, {1, 1, 1, 9}});
     CaptureStdout();
     EXPECT_EQ(TLazyClassifier::QuickExamplesTest(train, info, test, 4, 1.0, nullptr), 1.0);
-    EXPECT_EQ(GetCapturedStdout(), "\n-\n.NOT IMPLEMENTED!!!\nNIEROZPOZNANY \n\nResults: 0 1 1 1\n\n");
+    EXPECT_EQ(GetCapturedStdout(),
+              "\n-\n.NOT IMPLEMENTED!!!\nNIEROZPOZNANY \nNOT IMPLEMENTED!!!\nNIEROZPOZNANY \n\nResults: 0 1 1 1\n\n");
+    EXPECT_EQ(info.GetDistrib(0), 1.0);
+    EXPECT_EQ(info.GetDistrib(1), 0.0);
 
     TTable empty;
     CaptureStdout();
