@@ -46,6 +46,9 @@ TEST(LazyClassifier, AnswersAsTheDefinitionOnRandomTables) {
                         EXPECT_EQ(confidence, expected);
                     }
                 }
+                std::vector<int> objects, decisions;
+                TLazyClassifier::ListAgreeingObjects(train, test, k, objects, decisions);
+                EXPECT_EQ(decisions, ref.decisions);
                 TLazyPositions literal;
                 literal.Clear(noAttr - 1);
                 for (int i = 0; i < ref.Size(); ++i) {
@@ -78,6 +81,9 @@ TEST(LazyClassifier, ReportsEachObjectAndTheShares) {
     ASSERT_EQ(errors.GetSize(), 1);
     EXPECT_EQ(errors.GetElem(0), 37);
     EXPECT_EQ(errors.GetWeight(0), 2);
+    const int both[] = {0, 1};
+    EXPECT_EQ(TLazyClassifier::CountEqualAttrs(test, 0, 1, both, 2), 2);
+    EXPECT_EQ(TLazyClassifier::CountEqualAttrs(test, 0, 2, both + 1, 1), 0);
 
     // Method 9: a set inside one of another decision has margin 0 and is left out of the
     // bounds; the other differs by two attributes from its nearest rival.
