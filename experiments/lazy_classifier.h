@@ -99,6 +99,7 @@ public:
 
     // --- decision elimination ---
 
+    // masks and states hold one entry per training object (the index error otherwise).
     static double CoveredRatio(const TTable& train, const TAgreementMasks& masks, std::vector<int>& work,
                                std::vector<int>& states);
     static double CoveredRatioByConfidence(const TTable& train, const TAgreementMasks& masks, std::vector<int>& work,
@@ -112,6 +113,7 @@ public:
 
     static int MatchWithOneDifference(const TTable& train, int o, const TTable& test, int k, const int* list, int n,
                                       int d, int& position);
+    // The work arrays must come from PrepareJohnson for this training table.
     static double WeightedQuality(const TTable& train, const TTable& test, int k, const int* list, int n, int d,
                                   TJohnsonWork& work, int& matched);
     static int CountOtherMatching(const TTable& train, const TTable& test, int k, const int* list, int n, int d);
@@ -122,7 +124,7 @@ public:
                                        TJohnsonWork& work);
     // Sizes the work arrays and computes the object weights from info.
     static void PrepareJohnson(const TTable& train, const TDValInfo& info, TJohnsonWork& work);
-    // The work arrays are prepared here for every object.
+    // Prepares the work arrays itself, for every object.
     static int ClassifyJohnson(const TTable& train, const TDValInfo& info, const TTable& test, int k,
                                TJohnsonWork& work);
     // errors (may be null) gets one per-class error rate per decision value of info.
