@@ -1,6 +1,5 @@
 #include "discretization/cuts/cut_groups.h"
 
-#include <algorithm>
 #include <string>
 
 #include "core/alloc_guard.h"
@@ -19,12 +18,27 @@ struct CutGroup {
     bool ascending;  // then the first cut above a value is found by bisection
 
     int Interval(double v) const {
-        if (ascending) return static_cast<int>(std::upper_bound(cuts.begin(), cuts.end(), v) - cuts.begin());
+        if (ascending) return CutsNotAbove(v);
         const int m = static_cast<int>(cuts.size());
         for (int i = 0; i < m; ++i) {
             if (cuts[static_cast<size_t>(i)] > v) return i;
         }
         return m;
+    }
+
+    // In ascending cuts the first above v stands after all that are not: their number, by a
+    // bisection whose halving steps are selects rather than branches, since which way a value
+    // goes is not predictable.
+    int CutsNotAbove(double v) const {
+        if (cuts.empty()) return 0;
+        const double* base = cuts.data();
+        size_t n = cuts.size();
+        while (n > 1) {
+            const size_t half = n / 2;
+            base = base[half] <= v ? base + half : base;
+            n -= half;
+        }
+        return static_cast<int>(base - cuts.data()) + (*base <= v ? 1 : 0);
     }
 };
 
