@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <new>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/report.h"
+#include "core/text_data.h"
 #include "core/text_scan.h"
 
 namespace {
@@ -223,4 +225,37 @@ void TTable::Save(const char* name) const {
 void TTable::SaveFailed(const char* name) {
     LogFormat("Error: Can't save file with table: %s", name);
     throw CalcErrorText(7, name);
+}
+
+// Read and scaled in double precision: a single-precision read turns 5.1 into 50 at
+// precision 1. Any failure leaves the table empty; a scaled value beyond the int range is a
+// bad format like an unreadable one.
+void TTable::ImportFloatData(const char* name, int precision) {
+    LogMessage("Importing floating point data...");
+    Clear();
+    int rows = 0;
+    int columns = 0;
+    TDictio_VT::CountRowsAndColumns(name, rows, columns);
+    if (rows < 1 || columns < 1) return;
+    const std::string text = ReadDataFile(name);
+    auto badFormat = [&]() {
+        Clear();
+        LogFormat("Error: Bad format of file with data: %s", name);
+        throw CalcErrorText(10, name);
+    };
+    // Every value takes a character and all but the last a separator after it.
+    const long long cells = static_cast<long long>(rows) * columns;
+    if (2 * cells - 1 > static_cast<long long>(text.size())) badFormat();
+    Reshape(rows, columns);
+    TextScanner in(text.data(), text.data() + text.size());
+    for (long long i = 0; i < cells; ++i) {
+        double v = 0.0;
+        if (in.ReadDouble(v) == TextScanner::Read::Fail) badFormat();
+        // Past the int range a value stays past it, and 0 stays 0: the scaling may stop.
+        if (i % columns != columns - 1) {
+            for (int k = 0; k < precision && v != 0.0 && std::fabs(v) < 2147483648.0; ++k) v *= 10;
+        }
+        if (!(v > -2147483649.0 && v < 2147483648.0)) badFormat();
+        values[static_cast<size_t>(i)] = static_cast<int>(v);
+    }
 }

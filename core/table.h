@@ -73,6 +73,10 @@ public:
     // n objects drawn at random, in table order; 1 <= n < NoObj.
     void GetSubTable(int n, TTable& target) const;
 
+    // Reads a text data file of real numbers, one object per row: every column but the last
+    // is multiplied by 10 `precision` times, and every value is truncated toward zero.
+    void ImportFloatData(const char* name, int precision);
+
     // Unordered pairs of objects with different decisions that differ on a condition column.
     long long CountDiscernedPairs() const;
 

@@ -105,6 +105,14 @@ bool TextScanner::SkipLine(std::size_t maxChars) {
     return false;
 }
 
+bool TextScanner::ReadWord(std::string& word) {
+    while (pos < end && IsBlank(*pos)) ++pos;
+    const char* start = pos;
+    while (pos < end && !IsBlank(*pos)) ++pos;
+    word.assign(start, pos);
+    return pos != start;
+}
+
 bool TextScanner::ReadChar(char& c) {
     while (pos < end && IsBlank(*pos)) ++pos;
     if (pos == end) return false;

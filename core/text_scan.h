@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // Reads whitespace-separated numbers from a text already in memory, with the rules of a
 // formatted stream extraction: white space (blank, tab, line feed, carriage return,
@@ -38,6 +39,10 @@ public:
     // The next character that is not white space, as a formatted character extraction
     // takes it; false at the end of the text.
     bool ReadChar(char& c);
+
+    // The next run of characters that are not white space, as a formatted string extraction
+    // takes it; false when nothing but white space is left.
+    bool ReadWord(std::string& word);
 
     std::size_t Remaining() const { return static_cast<std::size_t>(end - pos); }
 

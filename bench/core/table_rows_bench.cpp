@@ -1,11 +1,15 @@
 // Sorting, replica removal, pair counting and splitting of large tables: all n log n with a
-// flat stack, whatever the order and repetition of the rows.
+// flat stack, whatever the order and repetition of the rows; importing real data: linear.
+#include <cstdio>
 #include <numeric>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 #include "bench/bench_util.h"
+#include "core/file_io.h"
 #include "core/quick_sort.h"
 #include "core/random.h"
 #include "core/table.h"
@@ -93,6 +97,26 @@ int main() {
             BenchReport("TTable::SplitTable 1e6 rows at " + std::to_string(ratio).substr(0, 4), split.Seconds(),
                         std::to_string(first.GetNoObj()) + " + " + std::to_string(second.GetNoObj()));
         }
+    }
+
+    {
+        std::string name = "/tmp/varnel_bench_float_XXXXXX";
+        const int fd = mkstemp(name.data());
+        if (fd < 0) return 1;
+        close(fd);
+        std::string text;
+        for (int o = 0; o < 200000; ++o) {
+            for (int a = 0; a < 5; ++a) {
+                AppendInt(text, Rand() - 16384);
+                text += a == 4 ? "\n" : ".25 ";
+            }
+        }
+        if (!WriteWholeFile(name.c_str(), text)) return 1;
+        TTable t;
+        BenchTimer import;
+        t.ImportFloatData(name.c_str(), 2);
+        BenchReport("TTable::ImportFloatData 1e6 values", import.Seconds(), std::to_string(t.GetNoObj()) + " rows");
+        std::remove(name.c_str());
     }
     return 0;
 }

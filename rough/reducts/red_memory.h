@@ -156,6 +156,10 @@ public:
     // generalized-decision classes in the decision column, which gets its values back after.
     void CalculateGlobalReducts(TTable* table, int relative, int missing);
     void CalculateLocalReducts(TTable* table, int relative, int missing);
+    // All reducts over the matrix of the object pairs whose listed distance reaches the
+    // threshold (TBoole31::CalcAllReductsSelvaro), every column a condition; a table of 32
+    // columns or more is not calculated.
+    void CalculateGlobalReductsSelvaro(TTable* table, TTable* pairs, double threshold, int minSupport);
     // Reducts found by the genetic search (defined with it), added to the memory.
     void CalculateGeneticReducts(TTable* table, int local, int relative, int limit, int speed);
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,23 +34,6 @@ TEST(DecValInfo, ValuesInOrderOfFirstAppearanceWithTheirCounts) {
     EXPECT_EQ(info.GetDCNoObj(1), 267);
     EXPECT_EQ(info.GetDCForDecVal(0), 267);
 
-    // Against a plain count on every table at hand.
-    for (const char* name : {"breast-cancer.tab", "soybean.tab", "iris.tab", "labor.tab"}) {
-        TTable t;
-        t.Load((std::string(VARNEL_TABLES) + "/" + name).c_str());
-        std::map<int, int> counts;
-        std::vector<int> firstSeen;
-        for (int o = 0; o < t.GetNoObj(); ++o) {
-            const int d = t.GetTable(o, t.GetNoAttr() - 1);
-            if (counts[d]++ == 0) firstSeen.push_back(d);
-        }
-        ASSERT_EQ(info.CalcFromTable(t), t.GetNoObj()) << name;
-        ASSERT_EQ(info.GetNoDecVal(), static_cast<int>(firstSeen.size())) << name;
-        for (int i = 0; i < info.GetNoDecVal(); ++i) {
-            EXPECT_EQ(info.GetDecVal(i), firstSeen[static_cast<size_t>(i)]) << name;
-            EXPECT_EQ(info.GetDCNoObj(i), counts[firstSeen[static_cast<size_t>(i)]]) << name;
-        }
-    }
 }
 
 TEST(DecValInfo, CountObjFromTableRecountsTheRecordedValuesOnly) {

@@ -36,12 +36,4 @@ TEST(PivotFirstQuickSort, SkippingEqualRunsGivesThePlainArrangement) {
     }
 }
 
-TEST(PivotFirstQuickSort, ArrangementOfTiesIsThePartitions) {
-    // 2 is the pivot: the 1s move to the front in the order met, the pivot after them.
-    const std::vector<Item> items = {{2, 0}, {1, 1}, {2, 2}, {1, 3}, {3, 4}, {2, 5}};
-    const std::vector<Item> expected = {{1, 3}, {1, 1}, {2, 0}, {2, 2}, {2, 5}, {3, 4}};
-    EXPECT_EQ(Sorted<PivotRun::Skip>(items), expected);
-    EXPECT_EQ(Sorted<PivotRun::Partition>(items), expected);
-}
-
 }  // namespace
