@@ -143,7 +143,7 @@ TEST(RuleEntries, SortMovesEachRuleWithItsCountAscending) {
     for (int i = 0; i < n; ++i) {
         many.push_back(RuleOf({{0, i}}, 0));
         r.push_back(many.back().get());
-        c.push_back(RandomInt(20));
+        c.push_back(Rand() % 20);
     }
     std::vector<std::pair<TRuleComp*, int>> before;
     for (int i = 0; i < n; ++i) before.emplace_back(r[static_cast<size_t>(i)], c[static_cast<size_t>(i)]);
