@@ -146,6 +146,18 @@ public:
     void FindRuleLEM2(const TTable& t, TRuleComp& rule, const int* G, int g, int* W, int* flags,
                       const TInt2Tree* P);
 
+    // Five sequences of rules of class d, each covering more than 95 % of the class's n
+    // objects where the rules allow, each written to out as "Parameter: " and the percentage
+    // covered, a line per rule (the block in the print mode, then the decision part and the
+    // statistics as the rules file's mode 2 writes them) and a line of dashes. Each sequence
+    // takes the rule that covers most objects of t not covered yet (of any decision), then
+    // the shorter, then the first; sequence s starts at entry s of the order the sequences
+    // before it left, and ends early after five rules in a row matching one object each. The
+    // decision attribute is named from the dictionary in every mode, by its number without
+    // one. Standard output gets a dot per sequence. Without any rule the process ends
+    // (code 0).
+    void SaveCoverings(std::ostream& out, const TTable& t, int d, int n, const TDictioSet* dict, int mode);
+
     // Entry i and j of both arrays change places.
     static void SwapRuleEntries(TRuleComp** rules, int* counts, int i, int j);
     // Entries lo..hi in ascending order of counts, each rule staying with its count.

@@ -1,7 +1,12 @@
+#include <algorithm>
+#include <ostream>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
+#include "core/alloc_guard.h"
 #include "core/quick_sort.h"
+#include "core/report.h"
 #include "core/table.h"
 #include "rough/rules/rul_memory.h"
 
@@ -98,4 +103,68 @@ void TRulMemory::SwapRuleEntries(TRuleComp** rules, int* counts, int i, int j) {
 void TRulMemory::SortRuleEntries(TRuleComp** rules, int* counts, int lo, int hi) {
     PivotFirstQuickSort(
         lo, hi, [&](int i) { return counts[i]; }, [&](int i, int j) { SwapRuleEntries(rules, counts, i, j); });
+}
+
+// Sequences of rules of class d that cover the class, written to out. Each of five passes
+// starts one rule further into the array and takes the array as the passes before left it.
+void TRulMemory::SaveCoverings(std::ostream& out, const TTable& t, int d, int n, const TDictioSet* dict,
+                               int mode) {
+    if (root == nullptr) {
+        WriteStdoutLine("BLAD KRYTYCZNY w TRulMemory::SaveCoverings: BRAK REGUL");
+        EndProcess(0);
+    }
+    const int noObj = t.GetNoObj();
+    std::vector<TRuleComp*> R;
+    std::vector<int> covered;
+    OrOutOfMemory([&] {
+        R.resize(static_cast<size_t>(NoRules));
+        covered.resize(static_cast<size_t>(noObj));
+    });
+    int m = 0;
+    root->GetClassRules(R.data(), d, m);
+    std::vector<int> K;
+    OrOutOfMemory([&] { K.resize(static_cast<size_t>(m)); });
+    const int enough = static_cast<int>(n * 0.95);
+    const int tableEnough = static_cast<int>(noObj * 0.95);
+    // The decision column of the table the rules are measured on.
+    const int decisionAttr = t.GetNoAttr() - 1;
+    for (int s = 0; s < 5; ++s) {
+        WriteStdoutLine(".");
+        std::fill(covered.begin(), covered.end(), 0);
+        int c = 0;
+        int i = s;
+        int run = 0;
+        while (c <= enough && i < m && run < 5) {
+            int best = i;
+            int bestCount = 0;
+            int bestLength = 1000;
+            for (int j = i; j < m; ++j) {
+                const auto at = static_cast<size_t>(j);
+                K[at] = R[at]->CountNewlyCovered(t, covered.data());
+                const int length = R[at]->GetBlock()->GetNoDesc();
+                if (K[at] > bestCount || (K[at] == bestCount && length < bestLength)) {
+                    best = j;
+                    bestCount = K[at];
+                    bestLength = length;
+                }
+            }
+            SwapRuleEntries(R.data(), K.data(), i, best);
+            const TRuleComp& chosen = *R[static_cast<size_t>(i)];
+            c += chosen.MarkCovered(t, d, covered.data());
+            run = chosen.GetPosSupport() + chosen.GetNegSupport() == 1 ? run + 1 : 0;
+            ++i;
+            if (i >= m && c < tableEnough) WriteStdoutLine("UWAGA: Cos nie tak!(cur_rul_num>=NoDVRule)");
+        }
+        // An empty class covers nothing: 0 %.
+        out << "Parameter: " << (n == 0 ? 0LL : static_cast<long long>(c) * 100 / n) << "%\n";
+        for (int j = s; j < i; ++j) {
+            const TRuleComp& rule = *R[static_cast<size_t>(j)];
+            rule.GetBlock()->Print(out, dict, mode);
+            PrintDecisionPart(out, decisionAttr, d, dict, 2);
+            PrintRuleStatistics(out, rule, 2);
+            out << '\n';
+        }
+        out << "-----------------------\n";
+    }
+    out << '\n';
 }

@@ -108,6 +108,26 @@ TEST(Lem2, ConsistentTablesGiveCoveringConsistentIrredundantRules) {
         EXPECT_GT(m->GetNoRules(), 0);
         EXPECT_EQ(ExpectLem2Rules(*t, *m), 0);
         EXPECT_EQ(m->GetDecisionAttr(), t->GetNoAttr() - 1);
+
+        // The set with its matching objects survives its file: the same rules and objects,
+        // written again byte for byte.
+        m->CalcRulesInfo(t.get(), 2);
+        ScratchDir dir;
+        const std::string file = dir.File("rules");
+        m->SaveRulesWithObjInfo(file.c_str());
+        TRulMemory back;
+        back.LoadRulesWithObjInfo(file.c_str());
+        EXPECT_EQ(TextsOf(back), TextsOf(*m));
+        for (const TRuleComp* r : RulesOf(back)) {
+            const TRuleComp* original = m->GetRoot()->Find(r);
+            ASSERT_NE(original, nullptr) << Text(*r);
+            EXPECT_EQ(r->GetPosSupport(), original->GetPosSupport());
+            EXPECT_EQ(r->GetNegSupport(), 0);
+            EXPECT_EQ(r->GetRecPosObjInfo()->GetNoNodes(), original->GetPosSupport());
+        }
+        const std::string again = dir.File("again");
+        back.SaveRulesWithObjInfo(again.c_str());
+        EXPECT_EQ(ReadFileBytes(again), ReadFileBytes(file));
     }
 }
 
