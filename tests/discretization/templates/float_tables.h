@@ -1,0 +1,104 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/data_table.h"
+#include "core/error.h"
+#include "tests/support/test_files.h"
+
+using FloatRows = std::vector<std::vector<float>>;
+
+// The table file text of rows whose last value is the decision.
+inline std::string DataTableText(const FloatRows& rows) {
+    const size_t columns = rows.empty() ? 1 : rows[0].size();
+    std::string text = std::to_string(rows.size()) + " " + std::to_string(columns) + "\n";
+    char word[32];
+    for (const auto& r : rows) {
+        for (const float v : r) {
+            std::snprintf(word, sizeof word, "%.9g ", static_cast<double>(v));
+            text += word;
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+// A real-valued table loaded from rows (types: the types file's ints, none when empty),
+// with the loading lines kept off the test's output.
+inline std::unique_ptr<TDataTable> LoadRows(const FloatRows& rows, const std::vector<int>& types = {}) {
+    ScratchDir dir;
+    WriteFileBytes(dir.File("t.tab"), DataTableText(rows));
+    std::string typesText = std::to_string(types.size());
+    for (const int t : types) typesText += " " + std::to_string(t);
+    WriteFileBytes(dir.File("t.types"), typesText + "\n");
+    testing::internal::CaptureStdout();
+    std::unique_ptr<TDataTable> table;
+    try {
+        table = types.empty() ? std::make_unique<TDataTable>(dir.File("t.tab").c_str())
+                              : std::make_unique<TDataTable>(dir.File("t.tab").c_str(), dir.File("t.types").c_str());
+    } catch (...) {
+        testing::internal::GetCapturedStdout();
+        throw;
+    }
+    testing::internal::GetCapturedStdout();
+    return table;
+}
+
+inline std::unique_ptr<TDataTable> LoadFile(const std::string& data, const std::string& types = "") {
+    testing::internal::CaptureStdout();
+    auto table = types.empty() ? std::make_unique<TDataTable>(data.c_str())
+                               : std::make_unique<TDataTable>(data.c_str(), types.c_str());
+    testing::internal::GetCapturedStdout();
+    return table;
+}
+
+// Small tables full of ties: each attribute takes a few values on a coarse grid, the
+// decision one of `decisions` values.
+inline FloatRows TieRows(std::mt19937& gen, int objects, int attributes, int decisions) {
+    FloatRows rows(static_cast<size_t>(objects));
+    for (auto& r : rows) {
+        for (int a = 0; a < attributes; ++a) r.push_back(static_cast<float>(gen() % (2 + a % 4)) * 0.5f);
+        r.push_back(static_cast<float>(gen() % static_cast<unsigned>(decisions)));
+    }
+    return rows;
+}
+
+// Standard output of a call, with its result.
+template <class F>
+auto WithStdout(F f, std::string& out) {
+    testing::internal::CaptureStdout();
+    try {
+        auto result = f();
+        out = testing::internal::GetCapturedStdout();
+        return result;
+    } catch (...) {
+        out = testing::internal::GetCapturedStdout();
+        throw;
+    }
+}
+
+struct Failure {
+    int code = 0;  // 0: nothing thrown
+    std::string message;
+    std::string out;
+};
+
+inline Failure FailureOf(const std::function<void()>& f) {
+    Failure r;
+    testing::internal::CaptureStdout();
+    try {
+        f();
+    } catch (const Error& e) {
+        r.code = e.GetCode();
+        r.message = e.GetMessage();
+    }
+    r.out = testing::internal::GetCapturedStdout();
+    return r;
+}
