@@ -11,6 +11,7 @@
 
 #include "core/data_table.h"
 #include "core/error.h"
+#include "discretization/templates/float_templates.h"
 #include "tests/support/test_files.h"
 
 using FloatRows = std::vector<std::vector<float>>;
@@ -101,4 +102,18 @@ inline Failure FailureOf(const std::function<void()>& f) {
     }
     r.out = testing::internal::GetCapturedStdout();
     return r;
+}
+
+// A set as text that compares by content: levels, counts, decision, accuracy and every
+// descriptor with its level and objects value.
+inline std::string Describe(const TFTemplSet& s) {
+    std::string text = std::to_string(s.GetBestLevel()) + "/" + std::to_string(s.GetLevel()) + "/" +
+                       std::to_string(s.GetNoObj()) + "/" + std::to_string(s.GetDescriptorCount()) + "/" +
+                       std::to_string(s.GetAccuracy()) + ":";
+    s.PrintAll(text);
+    for (int i = 0; i < s.GetNoDescriptors(); ++i) {
+        const TFDescriptor& d = s.GetDescriptor(i);
+        text += std::to_string(d.GetLevel()) + "," + std::to_string(d.GetObjects()) + ";";
+    }
+    return text;
 }

@@ -397,22 +397,6 @@ TEST(FloatTemplSetList, WritersGiveTheLayoutsByteForByte) {
     EXPECT_EQ(ReadFileBytes(dir.File("gap")), "1\n2\n 0 1 1 \n0 0\n");
 }
 
-namespace {
-
-// A set as text that compares by content: levels, counts and every descriptor.
-std::string Describe(const TFTemplSet& s) {
-    std::string text = std::to_string(s.GetBestLevel()) + "/" + std::to_string(s.GetLevel()) + "/" +
-                       std::to_string(s.GetNoObj()) + "/" + std::to_string(s.GetDescriptorCount()) + ":";
-    s.PrintAll(text);
-    for (int i = 0; i < s.GetNoDescriptors(); ++i) {
-        const TFDescriptor& d = s.GetDescriptor(i);
-        text += std::to_string(d.GetLevel()) + "," + std::to_string(d.GetObjects()) + ";";
-    }
-    return text;
-}
-
-}  // namespace
-
 TEST(FloatTemplSetList, FullAndReadableLayoutsLoadBack) {
     ScratchDir dir;
     const TFTemplSetList list = TwoSets();
