@@ -12,18 +12,41 @@
 
 namespace {
 
-// The objects with a non-zero flag, in the attribute's sorted order.
-std::vector<int> FlaggedInOrder(const TDataTable& table, int attribute, const std::vector<char>& flags) {
-    const int n = table.GetNoObj();
-    if (flags.size() < static_cast<std::size_t>(n)) throw CalcError(5);
-    const int* sorted = table.GetSortedIndex(attribute);
-    std::vector<int> order;
+// Each object's decision index.
+std::vector<int> DecisionIndexes(const TDataTable& table) {
+    std::vector<int> indexes;
     OrOutOfMemory([&] {
-        for (int k = 0; k < n; ++k) {
-            if (flags[static_cast<std::size_t>(sorted[k])] != 0) order.push_back(sorted[k]);
+        indexes.resize(static_cast<std::size_t>(table.GetNoObj()));
+        for (int o = 0; o < table.GetNoObj(); ++o) {
+            indexes[static_cast<std::size_t>(o)] = table.GetDecIndex(table.GetDecision(o));
         }
     });
-    return order;
+    return indexes;
+}
+
+// The attribute's objects with a non-zero flag (all without flags), in its sorted order.
+std::vector<TValueDistList::Item> ItemsInOrder(const TDataTable& table, int attribute, const std::vector<char>* flags) {
+    const int n = table.GetNoObj();
+    if (flags != nullptr && flags->size() < static_cast<std::size_t>(n)) throw CalcError(5);
+    const int* sorted = table.GetSortedIndex(attribute);
+    std::vector<TValueDistList::Item> items;
+    OrOutOfMemory([&] {
+        for (int k = 0; k < n; ++k) {
+            if (flags == nullptr || (*flags)[static_cast<std::size_t>(sorted[k])] != 0) {
+                items.push_back({table.GetValue(sorted[k], attribute), sorted[k]});
+            }
+        }
+    });
+    return items;
+}
+
+// Keeps the items whose object's flag equals `kept`, in their order.
+void KeepObjects(std::vector<TValueDistList::Item>& items, const std::vector<char>& flags, char kept) {
+    items.erase(std::remove_if(items.begin(), items.end(),
+                               [&](const TValueDistList::Item& item) {
+                                   return flags[static_cast<std::size_t>(item.object)] != kept;
+                               }),
+                items.end());
 }
 
 void CheckCondition(const TDataTable& table, int attribute) {
@@ -38,24 +61,26 @@ void CheckCondition(const TDataTable& table, int attribute) {
 TValueDistList::TValueDistList(const TDataTable& table, int attribute)
     : table(table), attribute(attribute), width(table.GetNoDec() + 1) {}
 
-void TValueDistList::Build(const std::vector<char>& flags) { BuildFromOrder(FlaggedInOrder(table, attribute, flags)); }
+void TValueDistList::Build(const std::vector<char>& flags) {
+    BuildFromItems(ItemsInOrder(table, attribute, &flags), DecisionIndexes(table));
+}
 
 // Equal values are neighbours in an ascending order, so each run of them is one node.
-void TValueDistList::BuildFromOrder(const std::vector<int>& order) {
+void TValueDistList::BuildFromItems(const std::vector<Item>& items, const std::vector<int>& decIndex) {
     const std::size_t decisions = static_cast<std::size_t>(width) - 1;
     OrOutOfMemory([&] {
         values.clear();
         counts.clear();
         decCounts.clear();
-        for (const int o : order) {
-            const float v = table.GetValue(o, attribute);
+        for (const Item& item : items) {
+            const float v = item.value;
             if (values.empty() || v != values.back()) {
                 values.push_back(v);
                 counts.push_back(0);
                 decCounts.resize(decCounts.size() + decisions, 0);
             }
             ++counts.back();
-            ++decCounts[decCounts.size() - decisions + static_cast<std::size_t>(table.GetDecIndex(table.GetDecision(o)))];
+            ++decCounts[decCounts.size() - decisions + static_cast<std::size_t>(decIndex[static_cast<std::size_t>(item.object)])];
         }
         dists.assign(values.size() * static_cast<std::size_t>(width), -1.0f);
     });
@@ -134,10 +159,31 @@ float TValueDistList::UpperBound(float value, float threshold) const {
 // ---------------------------------------------------------------------------------------
 // TFTemplSearch: builders and scorers
 
-TFTemplSearch::TFTemplSearch(const TDataTable& table) : table(table) {}
+TFTemplSearch::TFTemplSearch(const TDataTable& table) : TFTemplSearch(table, 0, 0.0f) { intervals = 0; }
 
 TFTemplSearch::TFTemplSearch(const TDataTable& table, int targetSize, float threshold)
-    : table(table), intervals(1), targetSize(targetSize), threshold(threshold) {}
+    : table(table), decIndex(DecisionIndexes(table)), intervals(1), targetSize(targetSize), threshold(threshold) {
+    OrOutOfMemory([&] {
+        sortedItems.resize(static_cast<std::size_t>(table.GetNoAttr()));
+        distinctValues.resize(static_cast<std::size_t>(table.GetNoAttr()));
+        for (int a = 0; a < table.GetNoAttr(); ++a) {
+            const std::size_t at = static_cast<std::size_t>(a);
+            sortedItems[at] = ItemsInOrder(table, a, nullptr);
+            for (const TValueDistList::Item& item : sortedItems[at]) {
+                if (distinctValues[at].empty() || item.value != distinctValues[at].back()) {
+                    distinctValues[at].push_back(item.value);
+                }
+            }
+        }
+    });
+}
+
+int TFTemplSearch::DistinctInRange(int attribute, float lo, float hi) const {
+    const std::vector<float>& values = distinctValues[static_cast<std::size_t>(attribute)];
+    const auto first = std::lower_bound(values.begin(), values.end(), lo);
+    const auto last = std::upper_bound(values.begin(), values.end(), hi);
+    return last > first ? static_cast<int>(last - first) : 0;
+}
 
 namespace {
 
@@ -192,17 +238,17 @@ TFDescriptor TFTemplSearch::SeedGroupedDescriptor(bool numeric, int attribute, c
 // The objects matched (and, seeded, those among them with the seed's decision) are summed
 // over the nodes: a descriptor matches an object by its value alone. An interval is weighed
 // by the distinct table values it holds, a list by its length.
-double TFTemplSearch::Evaluate(int attribute, const std::vector<int>& order, bool seeded,
+double TFTemplSearch::Evaluate(int attribute, const std::vector<TValueDistList::Item>& items, bool seeded,
                                TFDescriptor& descriptor) const {
     TValueDistList list(table, attribute);
-    list.BuildFromOrder(order);
+    list.BuildFromItems(items, decIndex);
     const bool numeric = table.GetAttrType(attribute) != 0;
     if (seeded) {
         descriptor = intervals != 0 ? SeedGroupedDescriptor(numeric, attribute, list) : SeedValueDescriptor(attribute);
     } else {
         descriptor = intervals != 0 ? GroupedDescriptor(numeric, list) : SingleValueDescriptor(list);
     }
-    const int seedDec = seeded ? table.GetDecIndex(table.GetDecision(seed)) : -1;
+    const int seedDec = seeded ? decIndex[static_cast<std::size_t>(seed)] : -1;
     long long n = 0;
     long long m = 0;
     for (int node = 0; node < list.GetNoNodes(); ++node) {
@@ -212,7 +258,7 @@ double TFTemplSearch::Evaluate(int attribute, const std::vector<int>& order, boo
     }
     if (intervals == 0) return static_cast<double>(n);
     const long long k = descriptor.IsInterval() == 1
-                            ? table.CountValuesInRange(descriptor.GetLow(), descriptor.GetHigh(), attribute)
+                            ? DistinctInRange(attribute, descriptor.GetLow(), descriptor.GetHigh())
                             : descriptor.GetValueCount();
     if (k == 0) return 0.0;
     if (!seeded) return static_cast<double>(n) / static_cast<double>(k);
@@ -222,14 +268,14 @@ double TFTemplSearch::Evaluate(int attribute, const std::vector<int>& order, boo
 
 double TFTemplSearch::EvaluateAttribute(int attribute, const std::vector<char>& flags, TFDescriptor& descriptor) const {
     CheckCondition(table, attribute);
-    return Evaluate(attribute, FlaggedInOrder(table, attribute, flags), false, descriptor);
+    return Evaluate(attribute, ItemsInOrder(table, attribute, &flags), false, descriptor);
 }
 
 double TFTemplSearch::EvaluateAttributeForSeed(int attribute, const std::vector<char>& flags,
                                                TFDescriptor& descriptor) const {
     CheckCondition(table, attribute);
     if (seed < 0 || seed >= table.GetNoObj()) throw CalcError(5);
-    return Evaluate(attribute, FlaggedInOrder(table, attribute, flags), true, descriptor);
+    return Evaluate(attribute, ItemsInOrder(table, attribute, &flags), true, descriptor);
 }
 
 double TFTemplSearch::Purity(double a, double b) { return a + b == 0.0 ? 0.0 : a * a / (a + b); }
@@ -253,20 +299,14 @@ struct TFTemplSearch::Candidate {
 // matches so far (its count is the set's count, and a new descriptor only filters it).
 class TFTemplSearch::Growth {
 public:
-    Growth(const TDataTable& table, std::vector<char> freeAttr, const std::vector<char>* excluded)
-        : table(table), freeAttr(std::move(freeAttr)) {
+    using Items = std::vector<TValueDistList::Item>;
+
+    // `start`: every attribute's objects in play, ascending in it. They are read from there
+    // until the first step narrows them, so a set that stops at once copies nothing.
+    Growth(const TDataTable& table, const std::vector<Items>& start, std::vector<char> freeAttr)
+        : table(table), freeAttr(std::move(freeAttr)), start(start) {
         const int n = table.GetNoObj();
         OrOutOfMemory([&] {
-            inPlay.resize(this->freeAttr.size());
-            for (std::size_t a = 0; a < this->freeAttr.size(); ++a) {
-                if (this->freeAttr[a] == 0) continue;
-                const int* sorted = table.GetSortedIndex(static_cast<int>(a));
-                for (int k = 0; k < n; ++k) {
-                    if (excluded == nullptr || (*excluded)[static_cast<std::size_t>(sorted[k])] == 0) {
-                        inPlay[a].push_back(sorted[k]);
-                    }
-                }
-            }
             matched.resize(static_cast<std::size_t>(n));
             for (int o = 0; o < n; ++o) matched[static_cast<std::size_t>(o)] = o;
             mark.assign(static_cast<std::size_t>(n), 0);
@@ -276,7 +316,9 @@ public:
     int NoAttr() const { return static_cast<int>(freeAttr.size()); }
     bool IsFree(int a) const { return freeAttr[static_cast<std::size_t>(a)] != 0; }
     bool AnyFree() const { return std::find(freeAttr.begin(), freeAttr.end(), 1) != freeAttr.end(); }
-    const std::vector<int>& InPlay(int a) const { return inPlay[static_cast<std::size_t>(a)]; }
+    const Items& InPlay(int a) const {
+        return narrowed ? inPlay[static_cast<std::size_t>(a)] : start[static_cast<std::size_t>(a)];
+    }
     const std::vector<int>& Matched() const { return matched; }
 
     std::vector<int> MatchedWith(const TFDescriptor& d) const {
@@ -291,7 +333,7 @@ public:
 
     void Consume(int a) {
         freeAttr[static_cast<std::size_t>(a)] = 0;
-        std::vector<int>().swap(inPlay[static_cast<std::size_t>(a)]);
+        if (narrowed) Items().swap(inPlay[static_cast<std::size_t>(a)]);
     }
 
     // The step stands: the set now matches `now` (the objects it matched that also match the
@@ -299,20 +341,29 @@ public:
     void Narrow(std::vector<int> now) {
         matched = std::move(now);
         for (const int o : matched) mark[static_cast<std::size_t>(o)] = 1;
-        for (std::size_t a = 0; a < inPlay.size(); ++a) {
-            if (freeAttr[a] == 0) continue;
-            std::vector<int>& order = inPlay[a];
-            order.erase(std::remove_if(order.begin(), order.end(),
-                                       [&](int o) { return mark[static_cast<std::size_t>(o)] == 0; }),
-                        order.end());
-        }
+        OrOutOfMemory([&] {
+            if (!narrowed) inPlay.resize(freeAttr.size());
+            for (std::size_t a = 0; a < freeAttr.size(); ++a) {
+                if (freeAttr[a] == 0) continue;
+                if (narrowed) {
+                    KeepObjects(inPlay[a], mark, 1);
+                    continue;
+                }
+                for (const TValueDistList::Item& item : start[a]) {
+                    if (mark[static_cast<std::size_t>(item.object)] != 0) inPlay[a].push_back(item);
+                }
+            }
+        });
+        narrowed = true;
         for (const int o : matched) mark[static_cast<std::size_t>(o)] = 0;
     }
 
 private:
     const TDataTable& table;
     std::vector<char> freeAttr;
-    std::vector<std::vector<int>> inPlay;
+    const std::vector<Items>& start;
+    bool narrowed = false;
+    std::vector<Items> inPlay;  // per free attribute, ascending in it, once narrowed
     std::vector<int> matched;
     std::vector<char> mark;
 };
@@ -362,9 +413,15 @@ void TFTemplSearch::Finish(TFTemplSet& set, const std::vector<int>& matched, int
 // set (towards the target, never below it). The active level follows the growth, so the
 // count of every step is that of all descriptors kept.
 std::unique_ptr<TFTemplSet> TFTemplSearch::SearchTemplSet(const std::vector<char>& excluded) const {
+    if (excluded.size() < static_cast<std::size_t>(table.GetNoObj())) throw CalcError(5);
+    std::vector<std::vector<TValueDistList::Item>> inPlay = sortedItems;
+    for (auto& items : inPlay) KeepObjects(items, excluded, 0);
+    return GrowTemplSet(inPlay);
+}
+
+std::unique_ptr<TFTemplSet> TFTemplSearch::GrowTemplSet(const std::vector<std::vector<TValueDistList::Item>>& inPlay) const {
     const int n = table.GetNoObj();
-    if (excluded.size() < static_cast<std::size_t>(n)) throw CalcError(5);
-    Growth growth(table, std::vector<char>(static_cast<std::size_t>(table.GetNoAttr()), 1), &excluded);
+    Growth growth(table, inPlay, std::vector<char>(static_cast<std::size_t>(table.GetNoAttr()), 1));
     auto set = OrOutOfMemory([] { return std::make_unique<TFTemplSet>(); });
     const int target = Target();
     int count = n + 1;
@@ -403,7 +460,7 @@ std::unique_ptr<TFTemplSet> TFTemplSearch::SearchRule() const {
     if (seed < 0 || seed >= n) throw CalcError(5);
     std::vector<char> freeAttr(static_cast<std::size_t>(table.GetNoAttr()), 0);
     for (int a = 0; a < table.GetNoAttr(); ++a) freeAttr[static_cast<std::size_t>(a)] = table.GetAttrRange(a) > 1 ? 1 : 0;
-    Growth growth(table, std::move(freeAttr), nullptr);
+    Growth growth(table, sortedItems, std::move(freeAttr));
     auto set = OrOutOfMemory([] { return std::make_unique<TFTemplSet>(); });
     set->SetDecValue(table.GetDecision(seed));
     const int target = Target();
@@ -474,11 +531,15 @@ TFTemplSetList TFTemplSearch::CoverWithTemplates() {
     WriteStdoutLine("Number of objects: " + std::to_string(n));
     TFTemplSetList list;
     std::vector<char> covered(static_cast<std::size_t>(n), 0);
+    // The uncovered objects in every attribute's order, thinned after each pass, so that a
+    // pass starts from what is left rather than from the whole table.
+    std::vector<std::vector<TValueDistList::Item>> uncovered = sortedItems;
     int left = n;
     for (int pass = 1; left > 0; ++pass) {
         WriteStdoutLine("Searching for " + std::to_string(pass) + "-th template");
-        std::unique_ptr<TFTemplSet> set = SearchTemplSet(covered);
+        std::unique_ptr<TFTemplSet> set = GrowTemplSet(uncovered);
         const int newly = CoverWith(*set, table, covered);
+        for (auto& items : uncovered) KeepObjects(items, covered, 0);
         left -= newly;
         list.InsertByObjCount(std::move(set));
         WriteStdoutLine("Rest of objects: " + std::to_string(left));

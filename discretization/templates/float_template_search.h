@@ -18,11 +18,17 @@ public:
 
     int GetAttr() const { return attribute; }
 
+    // One object of a walk along the attribute: its value and its number.
+    struct Item {
+        float value;
+        int object;
+    };
+
     // Over the objects with a non-zero flag, walked in the attribute's sorted order.
     void Build(const std::vector<char>& flags);
-    // Over the objects of `order`, which must ascend in the attribute (a part of its sorted
-    // order): the same nodes Build gives for the objects it holds.
-    void BuildFromOrder(const std::vector<int>& order);
+    // Over the items, which must ascend in value (a part of the sorted order), each object's
+    // decision index taken from decIndex: the nodes Build gives for the same objects.
+    void BuildFromItems(const std::vector<Item>& items, const std::vector<int>& decIndex);
 
     // Euclidean distance of two distributions, each ended by -1.0.
     static double Distance(const float* a, const float* b);
@@ -103,11 +109,16 @@ private:
     struct Candidate;
     class Growth;
 
-    // The descriptor of one attribute over the objects of `order` (ascending in it), and its
-    // quality; seeded: built around the seed and scored against its decision.
-    double Evaluate(int attribute, const std::vector<int>& order, bool seeded, TFDescriptor& descriptor) const;
+    // The descriptor of one attribute over the items (ascending in it), and its quality;
+    // seeded: built around the seed and scored against its decision.
+    double Evaluate(int attribute, const std::vector<TValueDistList::Item>& items, bool seeded,
+                    TFDescriptor& descriptor) const;
+    std::vector<TValueDistList::Item> Flagged(int attribute, const std::vector<char>& flags) const;
     Candidate BestCandidate(const Growth& growth, bool seeded) const;
+    // SearchTemplSet over the objects in play given in every attribute's order.
+    std::unique_ptr<TFTemplSet> GrowTemplSet(const std::vector<std::vector<TValueDistList::Item>>& inPlay) const;
     int Target() const;
+    int DistinctInRange(int attribute, float lo, float hi) const;
     // The decision counts over the objects the set matches, and its accuracy for `decIndex`.
     void Finish(TFTemplSet& set, const std::vector<int>& matched, int decIndex) const;
     // A seeded driver: `pick` chooses each pass's seed among the uncovered objects; `seen`
@@ -116,6 +127,14 @@ private:
                                 const std::function<void(const TFTemplSet& set)>& seen);
 
     const TDataTable& table;
+    // Kept for every search: each condition attribute's objects with their values in the
+    // sorted order, and each object's decision index. Growing a set walks these instead of
+    // reaching into the rows.
+    std::vector<std::vector<TValueDistList::Item>> sortedItems;
+    std::vector<int> decIndex;
+    // Each condition attribute's distinct values, ascending: how many lie in an interval is
+    // TDataTable::CountValuesInRange, found by two bisections instead of a walk.
+    std::vector<std::vector<float>> distinctValues;
     int seed = 0;
     int intervals = 0;
     int targetSize = 0;
