@@ -13,6 +13,7 @@
 #include "core/error.h"
 #include "discretization/templates/float_templates.h"
 #include "tests/support/test_files.h"
+#include "tests/support/thrown_error.h"
 
 using FloatRows = std::vector<std::vector<float>>;
 
@@ -29,35 +30,6 @@ inline std::string DataTableText(const FloatRows& rows) {
         text += "\n";
     }
     return text;
-}
-
-// A real-valued table loaded from rows (types: the types file's ints, none when empty),
-// with the loading lines kept off the test's output.
-inline std::unique_ptr<TDataTable> LoadRows(const FloatRows& rows, const std::vector<int>& types = {}) {
-    ScratchDir dir;
-    WriteFileBytes(dir.File("t.tab"), DataTableText(rows));
-    std::string typesText = std::to_string(types.size());
-    for (const int t : types) typesText += " " + std::to_string(t);
-    WriteFileBytes(dir.File("t.types"), typesText + "\n");
-    testing::internal::CaptureStdout();
-    std::unique_ptr<TDataTable> table;
-    try {
-        table = types.empty() ? std::make_unique<TDataTable>(dir.File("t.tab").c_str())
-                              : std::make_unique<TDataTable>(dir.File("t.tab").c_str(), dir.File("t.types").c_str());
-    } catch (...) {
-        testing::internal::GetCapturedStdout();
-        throw;
-    }
-    testing::internal::GetCapturedStdout();
-    return table;
-}
-
-inline std::unique_ptr<TDataTable> LoadFile(const std::string& data, const std::string& types = "") {
-    testing::internal::CaptureStdout();
-    auto table = types.empty() ? std::make_unique<TDataTable>(data.c_str())
-                               : std::make_unique<TDataTable>(data.c_str(), types.c_str());
-    testing::internal::GetCapturedStdout();
-    return table;
 }
 
 // Small tables full of ties: each attribute takes a few values on a coarse grid, the
@@ -85,23 +57,37 @@ auto WithStdout(F f, std::string& out) {
     }
 }
 
+// The Error a call throws, with what it wrote on standard output.
 struct Failure {
-    int code = 0;  // 0: nothing thrown
+    int code = 0;
     std::string message;
     std::string out;
 };
 
 inline Failure FailureOf(const std::function<void()>& f) {
-    Failure r;
-    testing::internal::CaptureStdout();
-    try {
-        f();
-    } catch (const Error& e) {
-        r.code = e.GetCode();
-        r.message = e.GetMessage();
-    }
-    r.out = testing::internal::GetCapturedStdout();
-    return r;
+    std::string out;
+    const Error e = WithStdout([&] { return ThrownError(f); }, out);
+    return {e.GetCode(), e.GetMessage(), out};
+}
+
+// A real-valued table from its file (and a types file), its loading lines kept off the
+// test's output.
+inline std::unique_ptr<TDataTable> LoadFile(const std::string& data, const std::string& types = "") {
+    std::string out;
+    return WithStdout([&] {
+        return types.empty() ? std::make_unique<TDataTable>(data.c_str())
+                             : std::make_unique<TDataTable>(data.c_str(), types.c_str());
+    }, out);
+}
+
+// A real-valued table from rows (types: the types file's ints, none when empty).
+inline std::unique_ptr<TDataTable> LoadRows(const FloatRows& rows, const std::vector<int>& types = {}) {
+    ScratchDir dir;
+    WriteFileBytes(dir.File("t.tab"), DataTableText(rows));
+    std::string typesText = std::to_string(types.size());
+    for (const int t : types) typesText += " " + std::to_string(t);
+    WriteFileBytes(dir.File("t.types"), typesText + "\n");
+    return LoadFile(dir.File("t.tab"), types.empty() ? "" : dir.File("t.types"));
 }
 
 // A set as text that compares by content: levels, counts, decision, accuracy and every
