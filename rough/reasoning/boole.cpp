@@ -11,6 +11,7 @@
 #include "rough/reasoning/boole_steps.h"
 #include "rough/reasoning/discernibility.h"
 #include "rough/reasoning/term_expansion.h"
+#include "rough/reasoning/transversals.h"
 
 using discern::ClauseSets;
 using discern::SetList;
@@ -226,16 +227,18 @@ void TBoole::CreateDiscMatrixForObject(TTable* table, int object, int relative, 
     });
 }
 
-// The first clause's attributes start the terms; repeats are dropped at every step, which
-// keeps the first arrivals in the order that one removal at the end would leave. Of the
-// terms only those that can lead to prime ones are carried along: the clearing of the whole
-// expansion keeps just its prime terms, in their order (see ClearRedundant), and those are
-// what remains.
+// What the multiplying out and the clearing after it leave are the prime terms of the
+// expansion in the order of their first terms (see ClearRedundant): the minimal transversals
+// of the clauses, ordered by their keys (transversals.h). They are found without making the
+// terms; the whole expansion is made only when the terms are asked for before the clearing.
 void TBoole::Minimalization(int step) {
     if (verbose == 1) LogMessage("Minimalization...");
     resultStep = step;
     OrOutOfMemory([&] {
-        terms = std::make_unique<Terms>(Expand(matrix.get(), NoAttr, discern::Expansion::PrimeOnly));
+        const ClauseSets clauses = ClausesOf(matrix.get(), NoAttr);
+        SetList reducts = discern::MinimalTransversals(clauses.sets);
+        discern::OrderByExpansionKey(reducts, clauses.sets);
+        terms = std::make_unique<Terms>(std::move(reducts));
         terms->primeOnly = true;
     });
 }
