@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <numeric>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -17,33 +18,27 @@ long long TransversalBytes(int words) { return 8LL * words + 64; }
 
 inline bool Holds(const uint64_t* set, int a) { return (set[a / 64] >> (a % 64)) & 1; }
 
-// Puts the clauses of ids[0 .. n) that do not hold attribute a first; returns their count.
-// The ids stay the same set, so a length put back gives back the same clauses.
-inline int PartitionWithout(const SetList& clauses, int* ids, int n, int a) {
-    const int w = a / 64;
-    const uint64_t bit = uint64_t{1} << (a % 64);
-    int i = 0;
-    int j = n;
-    while (i < j) {
-        if ((clauses.At(ids[i])[w] & bit) == 0) {
-            ++i;
-        } else {
-            std::swap(ids[i], ids[--j]);
-        }
-    }
-    return i;
-}
-
-// The search state. All clause ids live in one array: its first `uncovered` entries are the
-// clauses no chosen attribute meets, and each chosen attribute owns a stretch behind them
-// holding the clauses it alone meets. Choosing an attribute only reorders stretches and
-// shortens them; taking it back puts the lengths back.
+// The search state. The uncovered clauses and, per chosen attribute, the clauses it alone
+// meets are stretches of one array of clauses: its first `uncovered` entries are the clauses
+// no chosen attribute meets, and each chosen attribute owns a stretch behind them. Choosing
+// an attribute only reorders stretches and shortens them; taking it back puts the lengths
+// back, and the stretches hold the same clauses again. Clauses of one word are held in the
+// array themselves, longer ones by their number.
+template <bool OneWord>
 class Search {
 public:
+    using Item = std::conditional_t<OneWord, uint64_t, int>;
+
     explicit Search(const SetList& clauses)
-        : clauses(clauses), words(clauses.Words()), ids(static_cast<size_t>(clauses.Size())),
+        : clauses(clauses), words(OneWord ? 1 : clauses.Words()), items(static_cast<size_t>(clauses.Size())),
           path(static_cast<size_t>(words), 0), found(words) {
-        std::iota(ids.begin(), ids.end(), 0);
+        for (int i = 0; i < clauses.Size(); ++i) {
+            if constexpr (OneWord) {
+                items[static_cast<size_t>(i)] = *clauses.At(i);
+            } else {
+                items[static_cast<size_t>(i)] = i;
+            }
+        }
         uncovered = clauses.Size();
     }
 
@@ -95,7 +90,31 @@ private:
         bool added;
     };
 
+    const uint64_t* Bits(const Item& x) const {
+        if constexpr (OneWord) {
+            return &x;
+        } else {
+            return clauses.At(x);
+        }
+    }
+
     uint64_t* Cand(size_t level) { return cands.data() + level * static_cast<size_t>(words); }
+
+    // Puts the clauses of at[0 .. n) that do not hold attribute a first; returns their count.
+    int PartitionWithout(Item* at, int n, int a) const {
+        const int w = a / 64;
+        const uint64_t bit = uint64_t{1} << (a % 64);
+        // Without a branch per clause: which clauses hold a is close to a coin toss.
+        int i = 0;
+        for (int j = 0; j < n; ++j) {
+            const Item x = at[j];
+            const bool keep = (Bits(x)[w] & bit) == 0;
+            at[j] = at[i];
+            at[i] = x;
+            i += keep ? 1 : 0;
+        }
+        return i;
+    }
 
     // A new level below the current path: the uncovered clause with the fewest candidates
     // left is the one to branch on, and its candidates stop being candidates of the level.
@@ -107,17 +126,17 @@ private:
         int best = -1;
         int fewest = 0;
         for (int i = 0; i < uncovered; ++i) {
-            const uint64_t* c = clauses.At(ids[static_cast<size_t>(i)]);
+            const uint64_t* c = Bits(items[static_cast<size_t>(i)]);
             int n = 0;
             for (int w = 0; w < words; ++w) n += std::popcount(c[w] & cand[w]);
             if (best < 0 || n < fewest) {
-                best = ids[static_cast<size_t>(i)];
+                best = i;
                 fewest = n;
                 if (n <= 1) break;
             }
         }
         const size_t begin = branch.size();
-        const uint64_t* c = clauses.At(best);
+        const uint64_t* c = Bits(items[static_cast<size_t>(best)]);
         for (int w = 0; w < words; ++w) {
             for (uint64_t rest = c[w] & cand[w]; rest != 0; rest &= rest - 1) {
                 branch.push_back(w * 64 + std::countr_zero(rest));
@@ -133,11 +152,11 @@ private:
         const size_t on = chosen.size();
         lengths.resize(on);
         for (size_t i = 0; i < on; ++i) {
-            const int n = PartitionWithout(clauses, ids.data() + critStart[i], critLength[i], e);
+            const int n = PartitionWithout(items.data() + critStart[i], critLength[i], e);
             if (n == 0) return false;
             lengths[i] = n;
         }
-        const int rest = PartitionWithout(clauses, ids.data(), uncovered, e);
+        const int rest = PartitionWithout(items.data(), uncovered, e);
         saved.push_back(uncovered);
         for (size_t i = 0; i < on; ++i) {
             saved.push_back(critLength[i]);
@@ -167,7 +186,7 @@ private:
 
     const SetList& clauses;
     const int words;
-    std::vector<int> ids;
+    std::vector<Item> items;
     int uncovered = 0;
     std::vector<int> chosen;
     std::vector<int> critStart;
@@ -191,7 +210,10 @@ int LowestCommon(const uint64_t* a, const uint64_t* b, int words) {
 
 }  // namespace
 
-SetList MinimalTransversals(const SetList& clauses) { return Search(clauses).Run(); }
+SetList MinimalTransversals(const SetList& clauses) {
+    if (clauses.Words() == 1) return Search<true>(clauses).Run();
+    return Search<false>(clauses).Run();
+}
 
 void OrderByExpansionKey(SetList& transversals, const SetList& clauses) {
     const int n = transversals.Size();
@@ -212,25 +234,38 @@ void OrderByExpansionKey(SetList& transversals, const SetList& clauses) {
         size_t nextRun = 0;
     };
     std::vector<Part> parts;
-    std::vector<std::pair<int, int>> keyed;
+    // Counting sort of a part by the next attribute of the keys.
+    const size_t attributes = static_cast<size_t>(words) * 64;
+    std::vector<int> count(attributes);
+    std::vector<int> next;
+    std::vector<int> moved;
 
     auto open = [&](int begin, int end, std::vector<uint64_t> s, std::vector<int> misses) {
         CheckBreak();
         if (misses.empty()) return;  // only a complete key misses nothing, and it is one set
         const uint64_t* at = clauses.At(misses.front());
-        keyed.clear();
+        next.clear();
+        std::fill(count.begin(), count.end(), 0);
         for (int i = begin; i < end; ++i) {
-            const int t = order[static_cast<size_t>(i)];
-            keyed.emplace_back(LowestCommon(transversals.At(t), at, words), t);
+            const int a = LowestCommon(transversals.At(order[static_cast<size_t>(i)]), at, words);
+            next.push_back(a);
+            ++count[static_cast<size_t>(a)];
         }
-        std::sort(keyed.begin(), keyed.end());
         Part p{begin, end, std::move(s), std::move(misses), {}, 0};
-        for (size_t i = 0; i < keyed.size(); ++i) {
-            order[static_cast<size_t>(begin) + i] = keyed[i].second;
-            if (i + 1 == keyed.size() || keyed[i + 1].first != keyed[i].first) {
-                p.runs.emplace_back(begin + static_cast<int>(i) + 1, keyed[i].first);
-            }
+        int placed = begin;
+        for (size_t a = 0; a < attributes; ++a) {
+            if (count[a] == 0) continue;
+            const int first = placed;
+            placed += count[a];
+            count[a] = first - begin;
+            p.runs.emplace_back(placed, static_cast<int>(a));
         }
+        moved.resize(static_cast<size_t>(end - begin));
+        for (int i = begin; i < end; ++i) {
+            const int a = next[static_cast<size_t>(i - begin)];
+            moved[static_cast<size_t>(count[static_cast<size_t>(a)]++)] = order[static_cast<size_t>(i)];
+        }
+        std::copy(moved.begin(), moved.end(), order.begin() + begin);
         parts.push_back(std::move(p));
     };
 
