@@ -314,3 +314,30 @@ TIntSackSet* TBoole::GetReducts() {
     }
     return result.get();
 }
+
+discern::SetList TBoole::TakeReductSets() {
+    SetList out(1);
+    OrOutOfMemory([&] {
+        if (terms && !terms->primeOnly) {
+            out = std::move(terms->sets);
+            terms.reset();
+        } else {
+            const TIntSackSet* sacks = GetReducts();
+            int width = NoAttr;
+            for (int i = 0; sacks != nullptr && i < sacks->GetNoElem(); ++i) {
+                if (sacks->GetElem(i) == nullptr) continue;
+                for (int a : *sacks->GetElem(i)) width = std::max(width, a + 1);
+            }
+            out = SetList(discern::WordsFor(width));
+            std::vector<uint64_t> set(static_cast<size_t>(out.Words()));
+            for (int i = 0; sacks != nullptr && i < sacks->GetNoElem(); ++i) {
+                if (sacks->GetElem(i) == nullptr) continue;
+                std::fill(set.begin(), set.end(), 0);
+                for (int a : *sacks->GetElem(i)) SetBit(set.data(), a);
+                out.Append(set.data());
+            }
+        }
+        result = std::make_unique<TIntSackSet>(resultStep);
+    });
+    return out;
+}
