@@ -55,12 +55,12 @@ ClauseSets ClausesOf(const TIntSackSet* matrix, int width) {
     return c;
 }
 
-// The terms of Minimalization: the whole expansion of the matrix or only its prime terms.
-SetList Expand(const TIntSackSet* matrix, int k, discern::Expansion keep) {
+// The terms of Minimalization: the whole expansion of the matrix.
+SetList Expand(const TIntSackSet* matrix, int k) {
     const ClauseSets clauses = ClausesOf(matrix, k);
     if (clauses.Size() == 0) return SetList(clauses.Words());
     const TIntSack& first = *matrix->GetElem(0);
-    return discern::MultiplyOut(clauses, std::vector<int>(first.begin(), first.end()), keep);
+    return discern::MultiplyOut(clauses, std::vector<int>(first.begin(), first.end()));
 }
 
 std::unique_ptr<TIntSack> SackOfBits(const uint64_t* set, int words, int step) {
@@ -273,7 +273,7 @@ TIntSackSet* TBoole::GetReducts() {
     if (terms) {
         OrOutOfMemory([&] {
             if (terms->primeOnly) {
-                terms->sets = Expand(matrix.get(), NoAttr, discern::Expansion::Whole);
+                terms->sets = Expand(matrix.get(), NoAttr);
                 terms->primeOnly = false;
             }
             const SetList& sets = terms->sets;
