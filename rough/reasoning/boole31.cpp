@@ -216,6 +216,16 @@ void TBoole31::Minimalization(int step) {
 // final list already. Leaving it out changes no order that reaches the list: a term that
 // leads to a prime not yet listed comes only from terms that lead to it too, so none of
 // those is left out, and they keep their order within each level whatever else is dropped.
+//
+// The order this gives: every set between a prime T and a term t meets every clause, so T
+// is reached from t at level |t| - |T|, and within a level a set S stands where the
+// attributes t \ S, ascending, stand lexicographically among those of the other sets. A prime
+// is therefore listed with the first term of the multiplying out that includes it, and those
+// of one term by the number of attributes the term has beyond them, then by those
+// attributes. Unlike the sack reasoner's order (transversals.h) this cannot be read off a
+// prime alone: which term first includes it depends on terms that hold attributes outside
+// it, and whether a partial term can still grow into one that includes it is not decided by
+// its own attributes (a choice outside it can be the only way). So the terms are still made.
 void TBoole31::ClearRedundant(int step) {
     if (verbose == 1) LogMessage("Clearing redundant elements...");
     OrOutOfMemory([&] {
