@@ -113,6 +113,9 @@ int TDTable::Load(const char* name) {
     for (int& cell : values) {
         if (!words.Next(word) || !ParseCell(word, cell)) return 1;
     }
+    // Words beyond the announced cells would be dropped without a word: the file is not
+    // what its header says.
+    if (words.Next(word)) return 1;
     l_obj = rows;
     l_attr = cols;
     data.swap(values);
@@ -141,6 +144,6 @@ int TDTable::Save(const char* name) const {
             out += '\n';
         }
     }
-    if (!WriteWholeFile(name, out)) return 1;
+    if (!ReplaceWholeFile(name, out)) return 1;
     return rows ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 namespace {
 unsigned g_state = 1;
 bool g_randomIntSeeded = false;
+bool g_randomUnitSeeded = false;
 }  // namespace
 
 int Rand() {
@@ -44,7 +45,16 @@ long long RandomIntWide(long long n) {
     return static_cast<long long>(scaled >> bits);
 }
 
+double RandomUnit() {
+    if (!g_randomUnitSeeded) {
+        g_randomUnitSeeded = true;
+        SeedRand(static_cast<unsigned>(ClockSeconds()));
+    }
+    return Rand() / 32767.0;
+}
+
 void ResetRandomForTests() {
     g_state = 1;
     g_randomIntSeeded = false;
+    g_randomUnitSeeded = false;
 }

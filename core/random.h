@@ -20,6 +20,11 @@ int RandomInt(int n);
 // RandomInt.
 long long RandomIntWide(long long n);
 
-// Forget that RandomInt has seeded the generator and put the state back to its start value 1,
+// rand() / 32767.0: a value from 0.0 to 1.0, both ends included. Its own first call seeds the
+// generator from the clock, also when RandomInt has seeded it before; each of the two keeps
+// its own flag.
+double RandomUnit();
+
+// Forget that RandomInt and RandomUnit have seeded the generator and put the state back to its start value 1,
 // as in a fresh process.
 void ResetRandomForTests();

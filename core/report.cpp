@@ -13,37 +13,49 @@ int QuietMode = 0;
 int* g_RuleBuf = nullptr;
 int g_RuleBufSize = 0;
 
-TLogFile::~TLogFile() { Close(); }
+TLogFile::~TLogFile() {
+    if (file != nullptr) std::fclose(file);
+    file = nullptr;
+}
 
 // Created with the permission bits 0644 (less what the creation mask takes away), truncated
 // when it exists.
-bool TLogFile::Open(const char* name) {
+bool TLogFile::Open(const char* logName, const char* prefix) {
     Close();
-    const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = ::open(logName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     file = ::fdopen(fd, "w");
-    if (file == nullptr) ::close(fd);
-    return file != nullptr;
+    if (file == nullptr) {
+        ::close(fd);
+        return false;
+    }
+    name = logName;
+    failurePrefix = prefix;
+    return true;
 }
 
 void TLogFile::Write(const char* text) {
     if (file == nullptr || text == nullptr) return;
-    std::fputs(text, file);
-    std::fflush(file);
+    if (std::fputs(text, file) == EOF || std::fflush(file) == EOF) Failed();
 }
 
 void TLogFile::WriteLine(const char* text) {
     if (file == nullptr || text == nullptr) return;
-    std::fputs(text, file);
-    std::fputc('\n', file);
-    std::fflush(file);
+    if (std::fputs(text, file) == EOF || std::fputc('\n', file) == EOF || std::fflush(file) == EOF) Failed();
 }
 
 void TLogFile::Close() {
-    if (file != nullptr) {
-        std::fclose(file);
-        file = nullptr;
-    }
+    if (file == nullptr) return;
+    std::FILE* closing = file;
+    file = nullptr;
+    if (std::fclose(closing) != 0) Failed();
+}
+
+void TLogFile::Failed() {
+    if (file != nullptr) std::fclose(file);
+    file = nullptr;
+    WriteStdoutLine(failurePrefix + name);
+    ProcessDown(7);
 }
 
 void LogMessage(const char* text, int) { LogFile.WriteLine(text); }

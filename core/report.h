@@ -5,21 +5,31 @@
 
 // The process-wide LOG. Constructed closed before main; a command handler opens it on the
 // file its configuration names. Writes while it is closed are dropped without a report.
+//
+// A LOG that cannot be written completely (a full disk) is no success: a write or a close
+// that fails ends the process with `failurePrefix` and the LOG's name on standard output,
+// "PROCESS_DOWN" and code 7, as a LOG that cannot be created does. Files already written
+// stay as they are.
 class TLogFile {
 public:
     TLogFile() = default;
-    ~TLogFile();
+    ~TLogFile();  // closes without a check: the process is ending already
     TLogFile(const TLogFile&) = delete;
     TLogFile& operator=(const TLogFile&) = delete;
 
-    bool Open(const char* name);  // create or truncate; false when it cannot be created
+    // Create or truncate; false when it cannot be created.
+    bool Open(const char* name, const char* failurePrefix = "Error: Can't save file with LOG: ");
     bool IsOpen() const { return file != nullptr; }
     void Write(const char* text);  // as it stands, flushed; no line end added
     void WriteLine(const char* text);
     void Close();
 
 private:
+    [[noreturn]] void Failed();
+
     std::FILE* file = nullptr;
+    std::string name;
+    std::string failurePrefix;
 };
 
 extern TLogFile LogFile;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <new>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/report.h"
+#include "core/text_data.h"
 #include "core/text_scan.h"
 
 namespace {
@@ -160,9 +162,10 @@ void TTable::Load(const char* name) {
     LogFormat("%i objects loaded from \"%s\"", NoObj, name);
 }
 
-// A header that is not two non-negative integers whose product is an int, or values that
-// run short, is a bad format: an empty table loaded from a damaged file could be saved back
-// over it. Nothing is allocated until the values can be present in the text.
+// A header that is not two non-negative integers whose product is an int, values that run
+// short, or anything but white space after the values is a bad format: a table loaded from
+// a damaged file could be saved back over it. Nothing is allocated until the values can be
+// present in the text.
 void TTable::LoadFromText(const char* name, const char* begin, const char* end) {
     auto badFormat = [&]() {
         Clear();
@@ -186,6 +189,9 @@ void TTable::LoadFromText(const char* name, const char* begin, const char* end) 
     for (int& v : values) {
         if (in.ReadInt(v) == TextScanner::Read::Fail) badFormat();
     }
+    // Values beyond those announced would be dropped without a word, and the table rewrite
+    // would then lose them from the file for good.
+    if (!in.AtEndAfterBlanks()) badFormat();
     NoObj = noObj;
     NoAttr = noAttr;
     size = static_cast<int>(cells);
@@ -212,9 +218,44 @@ void TTable::Save(const char* name) const {
     } catch (const std::bad_alloc&) {
         throw CalcError(2);
     }
-    if (!ReplaceWholeFile(name, out)) {
-        LogFormat("Error: Can't save file with table: %s", name);
-        throw CalcErrorText(7, name);
-    }
+    if (!ReplaceWholeFile(name, out)) SaveFailed(name);
     LogFormat("Table saved to \"%s\"", name);
+}
+
+void TTable::SaveFailed(const char* name) {
+    LogFormat("Error: Can't save file with table: %s", name);
+    throw CalcErrorText(7, name);
+}
+
+// Read and scaled in double precision: a single-precision read turns 5.1 into 50 at
+// precision 1. Any failure leaves the table empty; a scaled value beyond the int range is a
+// bad format like an unreadable one.
+void TTable::ImportFloatData(const char* name, int precision) {
+    LogMessage("Importing floating point data...");
+    Clear();
+    int rows = 0;
+    int columns = 0;
+    TDictio_VT::CountRowsAndColumns(name, rows, columns);
+    if (rows < 1 || columns < 1) return;
+    const std::string text = ReadDataFile(name);
+    auto badFormat = [&]() {
+        Clear();
+        LogFormat("Error: Bad format of file with data: %s", name);
+        throw CalcErrorText(10, name);
+    };
+    // Every value takes a character and all but the last a separator after it.
+    const long long cells = static_cast<long long>(rows) * columns;
+    if (2 * cells - 1 > static_cast<long long>(text.size())) badFormat();
+    Reshape(rows, columns);
+    TextScanner in(text.data(), text.data() + text.size());
+    for (long long i = 0; i < cells; ++i) {
+        double v = 0.0;
+        if (in.ReadDouble(v) == TextScanner::Read::Fail) badFormat();
+        // Past the int range a value stays past it, and 0 stays 0: the scaling may stop.
+        if (i % columns != columns - 1) {
+            for (int k = 0; k < precision && v != 0.0 && std::fabs(v) < 2147483648.0; ++k) v *= 10;
+        }
+        if (!(v > -2147483649.0 && v < 2147483648.0)) badFormat();
+        values[static_cast<size_t>(i)] = static_cast<int>(v);
+    }
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -38,7 +39,8 @@ TextScanner::Read TextScanner::ReadInt(int& value) {
     return pos == end ? Read::OkAtEnd : Read::Ok;
 }
 
-TextScanner::Read TextScanner::ReadFloat(float& value) {
+template <class Real>
+TextScanner::Read TextScanner::ReadReal(Real& value) {
     while (pos < end && IsBlank(*pos)) ++pos;
     const char* p = pos;
     if (p < end && (*p == '+' || *p == '-')) ++p;
@@ -57,12 +59,21 @@ TextScanner::Read TextScanner::ReadFloat(float& value) {
     }
     // The text is not terminated where the number ends, so the conversion gets its own copy.
     const std::string word(pos, p);
-    const float v = std::strtof(word.c_str(), nullptr);
+    Real v;
+    if constexpr (std::is_same_v<Real, float>) {
+        v = std::strtof(word.c_str(), nullptr);
+    } else {
+        v = std::strtod(word.c_str(), nullptr);
+    }
     if (std::isinf(v)) return Read::Fail;
     value = v;
     pos = p;
     return pos == end ? Read::OkAtEnd : Read::Ok;
 }
+
+TextScanner::Read TextScanner::ReadFloat(float& value) { return ReadReal(value); }
+
+TextScanner::Read TextScanner::ReadDouble(double& value) { return ReadReal(value); }
 
 bool TextScanner::AtEndAfterBlanks() {
     while (pos < end && IsBlank(*pos)) ++pos;
@@ -81,6 +92,14 @@ bool TextScanner::SkipLine(std::size_t maxChars) {
         ++taken;
     }
     return false;
+}
+
+bool TextScanner::ReadWord(std::string& word) {
+    while (pos < end && IsBlank(*pos)) ++pos;
+    const char* start = pos;
+    while (pos < end && !IsBlank(*pos)) ++pos;
+    word.assign(start, pos);
+    return pos != start;
 }
 
 bool TextScanner::ReadChar(char& c) {

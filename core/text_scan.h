@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // Reads whitespace-separated numbers from a text already in memory, with the rules of a
 // formatted stream extraction: white space (blank, tab, line feed, carriage return,
@@ -23,6 +24,8 @@ public:
     // with an optional decimal point (at least one digit in all), an optional exponent that
     // must hold digits; a value beyond the float range is a failure.
     Read ReadFloat(float& value);
+    // The same in double precision.
+    Read ReadDouble(double& value);
 
     // Skips white space; true when nothing else is left.
     bool AtEndAfterBlanks();
@@ -35,9 +38,16 @@ public:
     // takes it; false at the end of the text.
     bool ReadChar(char& c);
 
+    // The next run of characters that are not white space, as a formatted string extraction
+    // takes it; false when nothing but white space is left.
+    bool ReadWord(std::string& word);
+
     std::size_t Remaining() const { return static_cast<std::size_t>(end - pos); }
 
 private:
+    template <class Real>
+    Read ReadReal(Real& value);
+
     const char* pos;
     const char* end;
 };

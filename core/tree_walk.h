@@ -37,6 +37,25 @@ void VisitPreOrder(Node* root, Visit visit) {
     }
 }
 
+// Visits left subtree, node, right subtree, as the recursive walk does. The list of nodes
+// whose right side is still to come holds the left spine of the current subtree: a tree
+// that grew to the left is walked from a list as long as that chain, never from the stack.
+template <class Node, class Visit>
+void VisitInOrder(Node* root, Visit visit) {
+    std::vector<Node*> pending;
+    Node* node = root;
+    while (node != nullptr || !pending.empty()) {
+        while (node != nullptr) {
+            pending.push_back(node);
+            node = node->left;
+        }
+        node = pending.back();
+        pending.pop_back();
+        visit(*node);
+        node = node->right;
+    }
+}
+
 // Deletes a whole tree without recursion and without memory of its own: a node with a left
 // child is rotated right until the leftmost node has none, which is then deleted with its
 // links cleared. Nothing observes the order in which nodes go.

@@ -1,3 +1,4 @@
+#include "core/error.h"
 #include "discretization/directions/lin_comb_maker.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
@@ -15,5 +16,5 @@ void DoGenerateDirections(const TStringSack& config) {
     RunCommand(kScalingCommand, lines, logFile, lines, [&] {
         TLinCombMaker maker;
         maker.GenerateLinComb(table.c_str(), pattern.c_str(), measureType, outputFile.c_str());
-    });
+    }, {{table}, {{outputFile, [&] { throw CalcErrorText(7, outputFile.c_str()); }}}});
 }

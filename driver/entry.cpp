@@ -7,6 +7,7 @@
 #include "core/error.h"
 #include "core/report.h"
 #include "core/string_sack.h"
+#include "driver/handler_frame.h"
 #include "driver/handlers.h"
 
 namespace {
@@ -29,6 +30,17 @@ const Command kCommands[] = {
     {"TEST_TABLE_LTFC", DoTestTableLTFC},
 };
 
+}  // namespace
+
+CommandHandler FindCommand(const std::string& word) {
+    for (const Command& cmd : kCommands) {
+        if (word == cmd.word) return cmd.handler;
+    }
+    return nullptr;
+}
+
+namespace {
+
 [[noreturn]] void Terminated(const Error& err) {
     WriteStdoutLine(std::string("Err.GetMessage()=") + err.GetMessage());
     WriteStdoutLine("Program TERMINATED! ");
@@ -47,6 +59,7 @@ int VarnelMain(int argc, char** argv) {
     // Any length is accepted: the front end's '#' stands for a blank in the path.
     std::string path = argv[1];
     std::replace(path.begin(), path.end(), '#', ' ');
+    SetConfigurationFile(path);
     try {
         config.Load(path.c_str());
     } catch (const Error& err) {
@@ -61,12 +74,9 @@ int VarnelMain(int argc, char** argv) {
     // Errors that leave a handler come from reading its parameters: its own guarded region
     // ends the process for everything its computation raises.
     try {
-        const std::string word = config.GetElem(0);
-        for (const Command& cmd : kCommands) {
-            if (word == cmd.word) {
-                cmd.handler(config);
-                ProcessDown(0);
-            }
+        if (const CommandHandler handler = FindCommand(config.GetElem(0))) {
+            handler(config);
+            ProcessDown(0);
         }
     } catch (const Error& err) {
         Terminated(err);

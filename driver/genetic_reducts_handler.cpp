@@ -23,5 +23,6 @@ void DoCalculateGeneticReducts(const TStringSack& config) {
                    loaded->Load(table.c_str());
                    memory->CalculateGeneticReducts(loaded.get(), local, relative, number, speed);
                    memory->SaveReductsCompact(reductFile.c_str());
-               });
+               },
+               {{table}, {{reductFile, [&] { TRedMemory::SaveFailed(reductFile.c_str()); }}}});
 }

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/error.h"
+#include "core/file_io.h"
 #include "core/report.h"
 #include "core/text_number.h"
 
@@ -12,6 +13,16 @@ int CommandParams::Int(int i) const { return TextToInt(config.GetElem(i)); }
 double CommandParams::Real(int i) const { return TextToDouble(config.GetElem(i)); }
 
 namespace {
+
+std::string g_configurationFile;
+
+bool NamesAnInput(const std::string& name, const CommandFiles& files) {
+    if (!g_configurationFile.empty() && SameFile(name.c_str(), g_configurationFile.c_str())) return true;
+    for (const std::string& input : files.inputs) {
+        if (SameFile(name.c_str(), input.c_str())) return true;
+    }
+    return false;
+}
 
 [[noreturn]] void EndWithError(const HandlerStyle& style, const Error& err) {
     if (style.messageAlsoAlone) LogMessage(err.GetMessage());
@@ -23,17 +34,24 @@ namespace {
 
 }  // namespace
 
+void SetConfigurationFile(const std::string& name) { g_configurationFile = name; }
+
 void RunCommand(const HandlerStyle& style, const std::vector<std::string>& echo,
                 const std::string& logName, const std::vector<std::string>& titles,
-                const std::function<void()>& work) {
+                const std::function<void()>& work, const CommandFiles& files) {
     for (const std::string& line : echo) WriteStdoutLine(line);
     WriteStdoutLine("LOG will be saved to: " + logName);
-    if (!LogFile.Open(logName.c_str())) {
+    if (NamesAnInput(logName, files) || !LogFile.Open(logName.c_str(), style.logFailurePrefix)) {
         WriteStdoutLine(style.logFailurePrefix + logName);
         ProcessDown(7);
     }
     for (const std::string& line : titles) LogMessage(line);
     try {
+        for (const ResultFile& result : files.results) {
+            if (!NamesAnInput(result.name, files)) continue;
+            result.refuse();
+            throw CalcErrorText(7, result.name.c_str());  // a refusal that did not throw
+        }
         work();
         if (style.writeDone) {
             LogMessage("");

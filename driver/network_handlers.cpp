@@ -1,7 +1,10 @@
+#include <cfloat>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "core/report.h"
 #include "core/table.h"
 #include "driver/handler_frame.h"
@@ -14,12 +17,18 @@ void DoCreateLTFC(const TStringSack& config) {
     const std::string dataFile = p.Text(1);
     const int automatic = p.Int(2);
     const int steps = p.Int(3);
-    const float x = static_cast<float>(p.Real(4));
+    const double xRead = p.Real(4);
+    // X is kept in single precision and becomes the usefulness rate: a value that is not a
+    // finite float there would train on nan or inf and save a network no reader accepts. It
+    // is a bad parameter whether or not the automatic mode then uses it.
+    const bool xFits = std::isfinite(xRead) && std::fabs(xRead) <= FLT_MAX;
+    const float x = xFits ? static_cast<float>(xRead) : 0.0f;
     const std::string networkFile = p.Text(5);
     const std::string logFile = p.Text(6);
     const std::vector<std::string> lines = {"Constructing neural networks for table: " + dataFile,
                                             "Networks will be saved to: " + networkFile};
     RunCommand(kNetworkCommand, lines, logFile, lines, [&] {
+        if (!xFits) throw EValueNotAllowed();
         CLtfcController controller;
         CNetParams params;
         if (automatic == 0) params.SetDefaultsEtaUse(x);
@@ -28,7 +37,7 @@ void DoCreateLTFC(const TStringSack& config) {
         controller.Train(params, automatic != 0, x);
         controller.SaveNetwork(networkFile.c_str());
         controller.Clear();
-    });
+    }, {{dataFile}, {{networkFile, [&] { throw CalcErrorText(7, networkFile.c_str()); }}}});
 }
 
 void DoTestTableLTFC(const TStringSack& config) {
@@ -74,5 +83,5 @@ void DoTestTableLTFC(const TStringSack& config) {
         // No line end: the table writer's "Table saved to" message continues this line.
         LogFile.Write(acc.str().c_str());
         results.Save(resultsFile.c_str());
-    });
+    }, {{dataFile, networkFile}, {{resultsFile, [&] { TTable::SaveFailed(resultsFile.c_str()); }}}});
 }

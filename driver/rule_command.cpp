@@ -17,5 +17,5 @@ void RunRuleCommand(const std::string& title, const std::string& tableName, cons
         ruleBuffer.Allocate(static_cast<long long>(table->GetNoAttr()) + 2);
         auto memory = std::make_unique<TRulMemory>();
         generate(*table, *memory);
-    });
+    }, {{tableName}, {}});
 }

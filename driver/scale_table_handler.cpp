@@ -1,5 +1,6 @@
 #include "core/report.h"
 #include "core/table.h"
+#include "discretization/cuts/scal_error.h"
 #include "discretization/cuts/scaler.h"
 #include "driver/handler_frame.h"
 #include "driver/handlers.h"
@@ -24,5 +25,5 @@ void DoScaleTable(const TStringSack& config) {
         LogMessage("Discretization...");
         TScaler scaler;
         const std::unique_ptr<TTable> scaled = scaler.ScaleTable(input, cutsFile.c_str(), 0, 1);
-    });
+    }, {{table}, {{cutsFile, [&] { throw ScalError(7, cutsFile.c_str()); }}}});
 }

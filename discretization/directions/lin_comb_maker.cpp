@@ -168,7 +168,7 @@ void TLinCombMaker::GenerateLinComb(const char* tableFileName, const char* patte
                              static_cast<int>(digits.back() / static_cast<double>(columns) + 1.0));
 
     std::string text;
-    if (!WriteWholeFile(outputFileName, text)) throw CalcErrorText(7, outputFileName);
+    if (!ReplaceWholeFile(outputFileName, text)) throw CalcErrorText(7, outputFileName);
     for (int i = 0; i < count; ++i) {
         int stop = 0;
         // A combination found before is searched again, each try inside the next half of what

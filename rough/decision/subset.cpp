@@ -198,14 +198,16 @@ template <class Policy>
 void BasicSubsetSet<Policy>::Clear() {
     delete root;
     root = nullptr;
+    count = 0;
 }
 
 template <class Policy>
 void BasicSubsetSet<Policy>::Insert(const BasicSubset<Policy>& s) {
     if (root == nullptr) {
         root = NewOrPolicy<BasicSubsetTree<Policy>, Policy>(s);
-    } else {
-        root->Insert(s);
+        count = 1;
+    } else if (root->Insert(s) == 0) {
+        ++count;
     }
 }
 

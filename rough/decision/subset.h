@@ -115,9 +115,12 @@ public:
     void Clear();
     int Find(const BasicSubset<Policy>& s) const { return root != nullptr ? root->Find(s) : 0; }
     void Insert(const BasicSubset<Policy>& s);
+    // The distinct subsets held.
+    long long GetCount() const { return count; }
 
 private:
     BasicSubsetTree<Policy>* root = nullptr;
+    long long count = 0;
 };
 
 // Subsets with a cost, in non-increasing cost order from the head; a new subset evicts every

@@ -179,10 +179,11 @@ private:
     std::vector<uint32_t> recent;   // masks seen lately, by hash: a repeat is answered at once
 };
 
-// The term lists of the expansion and the clearing can grow exponentially with the clauses.
-// Lists that would pass the memory they may take (half the physical memory) fail as a failed
-// allocation does, with CalcError 2, instead of leaving the system to take back memory it
-// has promised by ending the process. entries: the sets held at once; bytesPerEntry: what
+// The term lists of the expansion and the clearing can grow exponentially with the clauses
+// (and the genetic search's set of rejected subsets with its generations). Lists that would
+// pass the memory they may take (half the physical memory) fail as a failed allocation does,
+// with CalcError 2, instead of leaving the system to take back memory it has promised by
+// ending the process. entries: the sets held at once; bytesPerEntry: what
 // each costs with everything kept beside it.
 void CheckTermMemory(long long entries, long long bytesPerEntry);
 // For tests: the memory the lists may take; 0 puts the default back.

@@ -39,10 +39,7 @@ void AppendCountedLine(std::string& out, const TRed& red) {
 }
 
 void SaveOrFail(const char* file, const std::string& text) {
-    if (!WriteWholeFile(file, text)) {
-        LogMessage("Error: Can't save file with reducts");
-        throw CalcErrorText(7, file);
-    }
+    if (!ReplaceWholeFile(file, text)) TRedMemory::SaveFailed(file);
 }
 
 }  // namespace
@@ -671,6 +668,11 @@ void TRedMemory::SaveReductsCompact(const char* file) const {
         });
     });
     SaveOrFail(file, text);
+}
+
+void TRedMemory::SaveFailed(const char* file) {
+    LogMessage("Error: Can't save file with reducts");
+    throw CalcErrorText(7, file);
 }
 
 void TRedMemory::SaveReducts(const char* file) const {

@@ -10,6 +10,8 @@
 #include "rough/reasoning/discernibility.h"
 #include "rough/decision/dec_mem.h"
 
+class TPosRegion;
+class TRulMemory;
 class TTable;
 
 // One reduct: its attributes (ascending, as the reduct computations deliver them) and the
@@ -40,6 +42,25 @@ public:
     int EqualAttributes(const TRed* other) const;
     // "{ ", each attribute and a blank, " }" and a line end, on standard output.
     void Print() const;
+
+    // Of the samples the reduct was tested in, the share in which it held; 1.0 before any.
+    double GetStability() const;
+    int IsMoreStable(const TRed* other) const;
+    // 1 when every two objects of t with different decisions differ on some attribute of
+    // the reduct.
+    int DiscernsAll(const TTable* t) const;
+    // 1 when the positive region of t over the reduct holds at least target objects and
+    // shrinks without any one of its attributes. work needs room for the reduct.
+    int IsReductByPOS(const TTable* t, TPosRegion* p, int* work, int target) const;
+    // The decision the training objects equal to test object o on the reduct agree on; def
+    // when none matches or they disagree.
+    int ClassifyObject(const TTable* train, const TTable* test, int o, int def) const;
+    // A new table of t's values on the reduct's attributes and the decision.
+    std::unique_ptr<TTable> GetReducedTable(const TTable* t) const;
+    // One rule per object of t, its values on the reduct, into m (kept there: the rule
+    // memory is held in quiet mode meanwhile). A reduct without attributes ends the process.
+    // Defined with the rules.
+    void GenerateRules(const TTable* t, TRulMemory* m) const;
 
 private:
     int total = 0;
@@ -78,6 +99,17 @@ public:
     // visited); null when the subtree holds fewer.
     TIntSack* GetNthAttrs(int& counter, int n) const;
     TRed* GetNthRed(int& counter, int n) const;
+
+    // The stability counting over the subtree's reducts (pre-order); see TRedMemory.
+    void FoldFoundFlags();
+    void SetCounters(int occurrences, int total);
+    void SetTotal(int total);
+    void CountDiscerning(const TTable* sub);
+    void CountPosRegion(const TTable* sub, TPosRegion* p, int* work, int target);
+    // The first reduct of the greatest stability in the subtree's in-order (left subtree,
+    // node, right subtree), with that stability; none, and 0.0, when no stability is above 0.
+    TRed* GetBestReduct(double* stability) const;
+    void GenerateRules(const TTable* t, TRulMemory* m) const;  // defined with the rules
 
     TRed* GetRed() const { return red.get(); }
     TRedLeaf* GetLeft() const { return left; }
@@ -135,6 +167,8 @@ public:
 
     void SaveReductsCompact(const char* file) const;
     void SaveReducts(const char* file) const;
+    // How both savers report a file they cannot write: the LOG line, then CalcErrorText 7.
+    [[noreturn]] static void SaveFailed(const char* file);
     void LoadReducts(const char* file);
 
     // The i-th reduct in pre-order: its attributes, or the reduct itself.
@@ -147,6 +181,29 @@ public:
     // Pre-order into the caller's array from array[*n] on, counting *n up.
     void GetRedArray(TRed** array, int* n) const;
     void Clear();
+
+    // Stability counting over samples of a table, reduct by reduct. A found flag (the reduct
+    // was found again) counts as an occurrence where noted, and is cleared.
+    void FoldFoundFlags();  // found: an occurrence; a test in any case
+    void SetCounters(int occurrences, int total);  // and found flags cleared
+    void SetTotal(int total);
+    void CountDiscerning(const TTable* sub);  // an occurrence when it discerns all of sub
+    // An occurrence when found, else when a reduct of sub by the positive region of target
+    // objects; a test in any case. work needs room for the longest reduct.
+    void CountPosRegion(const TTable* sub, TPosRegion* p, int* work, int target);
+    // The first most stable reduct in in-order and its stability; none (and 0.0) when the
+    // memory is empty or every stability is 0.
+    TRed* GetBestReduct(double* stability) const;
+    // The rules of every reduct in pre-order (defined with the rules).
+    void GenerateRules(const TTable* t, TRulMemory* m) const;
+
+    // Sets every reduct's counters to 1 of 1 and then counts, for subtables of half to 95%
+    // of t's objects, in how many the reduct still discerns all objects.
+    void SampleSubtables(TTable* t);
+    // count randomised greedy reducts of table (TPosRegion::RandomReduct with the caller's
+    // work arrays and the positive region threshold), each printed and stored. Returns count.
+    int JohnsonReduct(TTable* table, TPosRegion* p, int* avail, int* work, int* chosen, long long* score, int count,
+                      int threshold);
 
 private:
     struct LeafOrder {

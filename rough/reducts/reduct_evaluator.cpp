@@ -255,15 +255,39 @@ int ReductEvaluator::TestGlobal() {
 int ReductEvaluator::FailAt(int p) {
     if (p > moveToFront) {
         std::swap(order[static_cast<size_t>(p)], order[static_cast<size_t>(moveToFront)]);
+        NoteMoved(p);
         if (++moveToFront > noObj / 2) moveToFront = 0;
     }
     return 0;
 }
 
+// A swap of place p with the front place. Once as many places are noted as there are
+// objects, a full reset costs no more than the swaps already made, so noting stops there.
+void ReductEvaluator::NoteMoved(int p) {
+    if (movedAll) return;
+    if (moved.size() + 2 > order.size()) {
+        movedAll = true;
+        moved.clear();
+        return;
+    }
+    OrMemError([&] {
+        moved.push_back(p);
+        moved.push_back(moveToFront);
+    });
+}
+
 void ReductEvaluator::SetObject(int o) {
     object = o;
     population.reset();
-    std::iota(order.begin(), order.end(), 0);
+    // Only the swapped places left the identity, so the local search of every object in turn
+    // stays linear in the object count.
+    if (movedAll) {
+        std::iota(order.begin(), order.end(), 0);
+    } else {
+        for (int p : moved) order[static_cast<size_t>(p)] = p;
+    }
+    moved.clear();
+    movedAll = false;
     store.Clear();
     failures.Clear();
 }

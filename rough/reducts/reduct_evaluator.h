@@ -103,6 +103,7 @@ private:
     int TestGlobal();
     bool Conflict(int a, int b) const;
     int FailAt(int p);
+    void NoteMoved(int p);
 
     std::unique_ptr<TObjClassTree> classTree;
     std::unique_ptr<GA_population> population;  // declared after the tree: goes first
@@ -110,6 +111,8 @@ private:
     std::vector<int> conditionAttrs;
     int noObj;
     std::vector<int> order;
+    std::vector<int> moved;  // places of `order` swapped since the last SetObject
+    bool movedAll = false;   // too many to note: the next SetObject resets every place
     int moveToFront = 0;
     int dependency;
     int object = -1;

@@ -1,6 +1,7 @@
 #include "rough/reducts/reduct_fitness.h"
 
 #include "core/table.h"
+#include "rough/reasoning/discernibility.h"
 
 // Attributes are counted over all columns, the decision included, so that the term for the
 // size stays positive for every subset.
@@ -21,6 +22,11 @@ int ReductFitness::Evaluate(const Subset& subset) {
         store.Insert(subset, Fitness(subset, k));
         return 1;
     }
+    // A search asked for endless generations would fill the memory with rejected subsets
+    // until the system ends the process; the set is held to the term lists' share instead.
+    const long long bytesPerSubset =
+        static_cast<long long>(sizeof(genetic_subsets::SubsetTree)) + 4LL * subset.GetWordCount() + 48;
+    discern::CheckTermMemory(failures.GetCount() + 1, bytesPerSubset);
     failures.Insert(subset);
     return 0;
 }

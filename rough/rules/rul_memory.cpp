@@ -18,14 +18,6 @@ using tree_walk::VisitPreOrder;
 
 namespace {
 
-// A rule without descriptors would match every object; asking for one means the generator
-// went wrong, and the process stops before such a rule reaches anyone.
-[[noreturn]] void RuleWithoutDescriptors(const char* operation) {
-    WriteStdoutLine(std::string("BLAD KRYTYCZNY: TRulMemory::") + operation);
-    WriteStdout("Wstawiam regule bez deskryptorow!");
-    EndProcess(0);
-}
-
 // Bit k of a mask reduct stands for attribute k. An attribute whose value the object misses
 // makes no rule: the block is dropped (null).
 std::unique_ptr<TBlock> BlockOfMask(const TTable& t, int object, int mask, int conditions) {
@@ -53,6 +45,14 @@ int CompareInts(int x, int y) {
 }
 
 }  // namespace
+
+// A rule without descriptors would match every object; asking for one means the generator
+// went wrong, and the process stops before such a rule reaches anyone.
+void RuleWithoutDescriptors(const char* where) {
+    WriteStdoutLine(std::string("BLAD KRYTYCZNY: ") + where);
+    WriteStdout("Wstawiam regule bez deskryptorow!");
+    EndProcess(0);
+}
 
 // ---- TLeaf
 
@@ -217,7 +217,7 @@ void TRulMemory::AddRule(const int* attrList, int object) {
         if (v == TTable::MissingValue) return;
         OrOutOfMemory([&] { block->AddDescriptor(attrList[i], v); });
     }
-    if (block->GetNoDesc() == 0) RuleWithoutDescriptors("AddRule");
+    if (block->GetNoDesc() == 0) RuleWithoutDescriptors("TRulMemory::AddRule");
     InsertRuleOf(std::move(block), *table, object);
 }
 
@@ -225,7 +225,7 @@ void TRulMemory::AddRule(const int* attrList, int object) {
 // hand-over becomes a rule of its own.
 void TRulMemory::AddRed(std::unique_ptr<TIntSack> reduct, int /*local*/, int object) {
     auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
-    if (reduct == nullptr || reduct->GetNoElem() == 0) RuleWithoutDescriptors("AddRed");
+    if (reduct == nullptr || reduct->GetNoElem() == 0) RuleWithoutDescriptors("TRulMemory::AddRed");
     for (int a : *reduct) OrOutOfMemory([&] { block->AddDescriptor(a, table->GetTable(object, a)); });
     reduct.reset();
     InsertRuleOf(std::move(block), *table, object);

@@ -127,3 +127,8 @@ private:
     int ReductLimit = 100;
     int SpeedLevel = 1;
 };
+
+// "BLAD KRYTYCZNY: " and the name of the operation that was asked for a rule without
+// descriptors, then "Wstawiam regule bez deskryptorow!" without a line end; the process ends
+// with code 0.
+[[noreturn]] void RuleWithoutDescriptors(const char* where);

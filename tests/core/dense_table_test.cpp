@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/dense_table.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -69,7 +70,7 @@ TEST_F(DenseTableFile, CellWordsAreReadWhole) {
     const std::string longWord = std::string(200, '0') + "42.5";
     ASSERT_EQ(t.Load(Write("1 5 ?x abc 3kg " + longWord + " -0.9").c_str()), 0);
     EXPECT_EQ(Rows(t), "? 0 3 42 0;");
-    ASSERT_EQ(t.Load(Write("1 2\t2147483647.9\r\n-2147483648.5").c_str()), 0);
+    ASSERT_EQ(t.Load(Write("1 2\t2147483647.9\r\n-2147483648.5 \r\n\n").c_str()), 0);
     EXPECT_EQ(Rows(t), "2147483647 -2147483648;");
 }
 
@@ -90,6 +91,9 @@ TEST_F(DenseTableFile, FailedLoadLeavesTheTableAsItWas) {
         "100000 100000 1 2 3 4",  // far more cells than the file could hold
         "2147483647 2147483647 1",
         "",
+        "1 2 1 2 3",              // a cell more than announced
+        "1 2 1 2\n? ?\n",         // a row more
+        "1 2 1 2 end",            // text after the cells
     };
     for (const char* text : bad) {
         EXPECT_EQ(t.Load(Write(text).c_str()), 1) << text;
@@ -129,6 +133,19 @@ TEST_F(DenseTableFile, SaveOfAnEmptyTableOrToAnUnwritablePlaceIsAFailure) {
     t.Set(0, 0, 3);
     EXPECT_EQ(t.Save(dir.File("no/such/folder/t.tab").c_str()), 1);
     EXPECT_EQ(t.Save(dir.Path().c_str()), 1);
+}
+
+// A save that the disk cannot take to the end fails and keeps the file that was there.
+TEST_F(DenseTableFile, ASaveCutShortLeavesThePreviousFile) {
+    const std::string out = Write("1 1\n7 \n");
+    TDTable t(30, 3);
+    EXPECT_EXIT(
+        {
+            LimitFileSizeOfThisProcess(16);
+            std::_Exit(t.Save(out.c_str()));
+        },
+        ::testing::ExitedWithCode(1), "");
+    EXPECT_EQ(ReadFileBytes(out), "1 1\n7 \n");
 }
 
 TEST(DenseTable, LoadsTheRealValuedIrisTable) {

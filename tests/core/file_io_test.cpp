@@ -5,9 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/file_io.h"
 #include "tests/support/test_files.h"
@@ -167,6 +172,135 @@ TEST(FileIo, ReplaceKeepsTheOwner) {
     ASSERT_EQ(stat(name.c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, 65534u);
     EXPECT_EQ(st.st_gid, 65534u);
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The hook runs in the child only; the temporary file must exist when the signal comes.
+void RaiseTermWithTemporary(const char* temp) {
+    if (access(temp, F_OK) != 0) std::_Exit(91);
+    raise(SIGTERM);
+}
+
+void RaiseIntWithTemporary(const char* temp) {
+    if (access(temp, F_OK) != 0) std::_Exit(91);
+    raise(SIGINT);
+}
+
+// A termination or interrupt in the middle of a replacement ends the process with that
+// signal, without the temporary file and with the old contents in place.
+TEST(FileIoDeathTest, ASignalDuringAReplacementRemovesTheTemporaryFile) {
+    const std::pair<int, ReplaceWriteHook> cases[] = {{SIGTERM, RaiseTermWithTemporary},
+                                                      {SIGINT, RaiseIntWithTemporary}};
+    for (const auto& [sig, hook] : cases) {
+        ScratchDir dir;
+        const std::string name = dir.File("out.red");
+        WriteFileBytes(name, "old");
+        EXPECT_EXIT(
+            {
+                SetReplaceWriteHook(hook);
+                ReplaceWholeFile(name.c_str(), std::string(1 << 20, 'x'));
+                std::_Exit(92);
+            },
+            ::testing::KilledBySignal(sig), "");
+        EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"out.red"}) << "signal " << sig;
+        EXPECT_EQ(ReadFileBytes(name), "old");
+        // The same for a file that did not exist yet: nothing at all is left.
+        EXPECT_EXIT(
+            {
+                SetReplaceWriteHook(hook);
+                ReplaceWholeFile(dir.File("new.red").c_str(), "data");
+                std::_Exit(92);
+            },
+            ::testing::KilledBySignal(sig), "");
+        EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"out.red"}) << "signal " << sig;
+    }
+}
+
+// A signal the process ignores does not end it: the replacement is completed.
+TEST(FileIoDeathTest, AnIgnoredSignalLetsTheReplacementFinish) {
+    ScratchDir dir;
+    const std::string name = dir.File("out.red");
+    WriteFileBytes(name, "old");
+    EXPECT_EXIT(
+        {
+            signal(SIGINT, SIG_IGN);
+            SetReplaceWriteHook(RaiseIntWithTemporary);
+            std::_Exit(ReplaceWholeFile(name.c_str(), "new") ? 0 : 93);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"out.red"});
+    EXPECT_EQ(ReadFileBytes(name), "new");
+}
+
+int g_caught = 0;
+void CountSignal(int) { ++g_caught; }
+
+// Outside a replacement the signals are as the process set them: its own handler stays its
+// own, also during the write, and nothing is left blocked.
+TEST(FileIo, AReplacementLeavesTheSignalSettingsAsTheyWere) {
+    struct sigaction own = {};
+    own.sa_handler = CountSignal;
+    sigemptyset(&own.sa_mask);
+    struct sigaction saved[2];
+    ASSERT_EQ(sigaction(SIGTERM, &own, &saved[0]), 0);
+    ASSERT_EQ(sigaction(SIGINT, nullptr, &saved[1]), 0);
+    sigset_t maskBefore;
+    ASSERT_EQ(pthread_sigmask(SIG_SETMASK, nullptr, &maskBefore), 0);
+
+    ScratchDir dir;
+    g_caught = 0;
+    SetReplaceWriteHook(RaiseTermWithTemporary);
+    const bool replaced = ReplaceWholeFile(dir.File("out").c_str(), "data");
+    SetReplaceWriteHook(nullptr);
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(g_caught, 1);
+    EXPECT_EQ(ReadFileBytes(dir.File("out")), "data");
+
+    struct sigaction now;
+    ASSERT_EQ(sigaction(SIGTERM, nullptr, &now), 0);
+    EXPECT_EQ(now.sa_handler, CountSignal);
+    ASSERT_EQ(sigaction(SIGINT, nullptr, &now), 0);
+    EXPECT_EQ(now.sa_handler, saved[1].sa_handler);
+    sigset_t maskAfter;
+    ASSERT_EQ(pthread_sigmask(SIG_SETMASK, nullptr, &maskAfter), 0);
+    EXPECT_EQ(sigismember(&maskAfter, SIGTERM), sigismember(&maskBefore, SIGTERM));
+    EXPECT_EQ(sigismember(&maskAfter, SIGINT), sigismember(&maskBefore, SIGINT));
+    sigaction(SIGTERM, &saved[0], nullptr);
+}
+
+TEST(FileIo, OnlyRegularFilesCountAsRegular) {
+    ScratchDir dir;
+    WriteFileBytes(dir.File("t.tab"), "1 1\n0\n");
+    ASSERT_EQ(symlink("t.tab", dir.File("link").c_str()), 0);
+    ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0644), 0);
+    EXPECT_TRUE(IsRegularFile(dir.File("t.tab").c_str()));
+    EXPECT_TRUE(IsRegularFile(dir.File("link").c_str()));
+    EXPECT_FALSE(IsRegularFile(dir.File("pipe").c_str()));
+    EXPECT_FALSE(IsRegularFile(dir.Path().c_str()));
+    EXPECT_FALSE(IsRegularFile("/dev/null"));
+    EXPECT_FALSE(IsRegularFile(dir.File("missing").c_str()));
+}
+
+TEST(FileIo, SameFileFollowsSpellingsAndLinksButNotContents) {
+    ScratchDir dir;
+    WriteFileBytes(dir.File("t.tab"), "1 1\n0\n");
+    WriteFileBytes(dir.File("copy"), "1 1\n0\n");
+    ASSERT_EQ(symlink("t.tab", dir.File("soft").c_str()), 0);
+    ASSERT_EQ(link(dir.File("t.tab").c_str(), dir.File("hard").c_str()), 0);
+    const std::string t = dir.File("t.tab");
+    for (const std::string& other : {t, dir.Path() + "/./t.tab", dir.File("soft"), dir.File("hard")}) {
+        EXPECT_TRUE(SameFile(t.c_str(), other.c_str())) << other;
+        EXPECT_TRUE(SameFile(other.c_str(), t.c_str())) << other;
+    }
+    EXPECT_FALSE(SameFile(t.c_str(), dir.File("copy").c_str()));
+    EXPECT_FALSE(SameFile(t.c_str(), dir.File("missing").c_str()));
+    EXPECT_FALSE(SameFile(dir.File("missing").c_str(), dir.File("missing").c_str()));
 }
 
 TEST(AppendInt, DecimalText) {

@@ -112,4 +112,26 @@ TEST_F(RandomTest, WideDrawReachesEveryPartOfALargeRange) {
     for (int h : hits) EXPECT_NEAR(h, 20000, 1000);
 }
 
+// Each of RandomInt and RandomUnit seeds from the clock on its own first call, so the
+// second to come repeats the first one's draw. RandomUnit reaches both 0.0 and 1.0.
+TEST_F(RandomTest, RandomUnitSeedsOnItsOwnFirstCall) {
+    SetFixedClockSecond(555);
+    SeedRand(555);
+    const int r1 = Rand(), r2 = Rand(), r3 = Rand();
+    SeedRand(9);
+    EXPECT_EQ(RandomInt(32768), r1);
+    EXPECT_EQ(RandomInt(32768), r2);
+    EXPECT_EQ(RandomUnit(), r1 / 32767.0);
+    EXPECT_EQ(RandomUnit(), r2 / 32767.0);
+    EXPECT_EQ(RandomInt(32768), r3);
+    double lo = 1.0, hi = 0.0;
+    for (int i = 0; i < 200000; ++i) {
+        const double u = RandomUnit();
+        lo = std::min(lo, u);
+        hi = std::max(hi, u);
+    }
+    EXPECT_EQ(lo, 0.0);
+    EXPECT_EQ(hi, 1.0);
+}
+
 }  // namespace

@@ -66,8 +66,8 @@ TEST(TableLoad, NumbersAreReadAsAStreamReadsThem) {
     TTable t;
     ASSERT_EQ(LoadBytes(t, "1 5\n+7 -0 -2147483648 2147483647 0012").code, 0);
     EXPECT_EQ(Values(t), (std::vector<int>{7, 0, -2147483648, 2147483647, 12}));
-    // The text after the last value needed is never looked at, even directly behind it.
-    ASSERT_EQ(LoadBytes(t, "1 2\n3 4x and 5 6 more").code, 0);
+    // Only white space may follow the announced values.
+    ASSERT_EQ(LoadBytes(t, "1 2\n3 4 \n\n\t\r\n\v\f ").code, 0);
     EXPECT_EQ(Values(t), (std::vector<int>{3, 4}));
 }
 
@@ -86,6 +86,10 @@ TEST(TableLoad, BadValuesFailAndLeaveTheTableEmpty) {
         "1 2\n2147483648 1\n",     // beyond the int range
         "1 2\n-2147483649 1\n",
         "1 2\n- 1 2\n",            // a sign alone
+        "1 2\n3 4x and 5 6 more",   // text directly behind the last value
+        "1 2\n3 4\n5 6\n",          // a row more than announced
+        "1 2\n3 4 # note\n",       // a remark after the values
+        "0 2\n\n7\n",              // a value where none is announced
     };
     for (const char* bytes : files) {
         SCOPED_TRACE(bytes);

@@ -53,6 +53,23 @@ TEST_F(HandlerFrameDeathTest, LogThatCannotBeCreatedIsCodeSeven) {
     EXPECT_EXIT(RunCommand(kReductCommand, {}, bad, {}, [] {}), ::testing::ExitedWithCode(7), "");
 }
 
+// A result file that is an input is refused by its writer's own failure before the work
+// starts; a refusal that does not throw still ends the run with code 7.
+TEST_F(HandlerFrameDeathTest, AResultFileNamingAnInputIsRefusedBeforeTheWork) {
+    const std::string input = dir.File("t.tab");
+    WriteFileBytes(input, "2 1\n0\n1\n");
+    const CommandFiles throwing{{input}, {{dir.File("other"), [] {}}, {input, [] { throw CalcErrorText(7, "r"); }}}};
+    EXPECT_EXIT(RunCommand(kScalingCommand, {}, log, {"t"}, [] { LogMessage("work"); }, throwing),
+                ::testing::ExitedWithCode(7), "");
+    EXPECT_EQ(ReadFileBytes(log), "t\nErr.GetMessage()=Error: Can not save the file: r\nProgram TERMINATED! \n");
+    const CommandFiles silent{{input}, {{dir.Path() + "/./t.tab", [] {}}}};
+    EXPECT_EXIT(RunCommand(kNetworkCommand, {}, log, {}, [] { LogMessage("work"); }, silent),
+                ::testing::ExitedWithCode(7), "");
+    EXPECT_EQ(ReadFileBytes(log), "Err.GetMessage()=Error: Can not save the file: " + dir.Path() +
+                                      "/./t.tab\nProgram TERMINATED! \n");
+    EXPECT_EQ(ReadFileBytes(input), "2 1\n0\n1\n");
+}
+
 TEST(HandlerFrame, SuccessEchoesThenLogsTitlesWorkAndDone) {
     ScratchDir dir;
     const std::string log = dir.File("LOG");

@@ -4,17 +4,11 @@
 #include <vector>
 
 #include "core/report.h"
-#include "core/string_sack.h"
 #include "driver/handlers.h"
+#include "tests/driver/handler_config.h"
 #include "tests/support/test_files.h"
 
 namespace {
-
-TStringSack Config(const std::vector<std::string>& lines) {
-    TStringSack config;
-    for (const std::string& line : lines) config.AddElem(line);
-    return config;
-}
 
 TEST(AllRulesHandler, ReturnsWithTheRuleBufferReleasedAndNoRulesFile) {
     ScratchDir dir;

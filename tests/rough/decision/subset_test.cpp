@@ -151,11 +151,15 @@ TEST(SubsetSet, InsertAndFind) {
     set.Insert(Of(8, {1}));
     set.Insert(Of(8, {0}));
     set.Insert(Of(8, {1}));
+    EXPECT_EQ(set.GetCount(), 2);  // a repeat is not counted
     EXPECT_EQ(set.Find(Of(8, {1})), 1);
     EXPECT_EQ(set.Find(Of(8, {0})), 1);
     EXPECT_EQ(set.Find(Of(8, {0, 1})), 0);
     set.Clear();
+    EXPECT_EQ(set.GetCount(), 0);
     EXPECT_EQ(set.Find(Of(8, {1})), 0);
+    set.Insert(Of(8, {1}));
+    EXPECT_EQ(set.GetCount(), 1);
 
     SubsetTree tree(Of(8, {2}));
     EXPECT_EQ(tree.Insert(Of(8, {2})), 1);

@@ -8,10 +8,12 @@
 #include <tuple>
 #include <vector>
 
+#include "core/error.h"
 #include "core/random.h"
 #include "core/report.h"
 #include "core/table.h"
 #include "rough/decision/dec_mem.h"
+#include "rough/reasoning/discernibility.h"
 #include "rough/reducts/genetic_reducts.h"
 #include "rough/reducts/red_memory.h"
 #include "rough/reducts/reduct_evaluator.h"
@@ -407,6 +409,35 @@ TEST(GenRed, AGenerationThatFailsIsLoggedAndTheSearchGoesOn) {
               (std::vector<std::string>{"Genetic reducts", "Initializing table...", "Working..."}));
     for (size_t i = 3; i < lines.size(); ++i) EXPECT_EQ(lines[i], "Memory Error!");
     EXPECT_EQ(Progress(out).size(), 14u);
+}
+
+// Asked for thousands of generations on 3 objects and 34 attributes, the search keeps
+// rejecting new subsets; the set of them is held to the term lists' memory share (small
+// here) and the run fails as an exhausted allocation does, globally and locally alike.
+TEST(GenRed, RejectedSubsetsBeyondTheMemoryShareFailAsExhaustedMemory) {
+    TTable t;
+    FillRandomTable(t, 17, 3, 34, 3, 2);
+    QuietMode = 1;
+    for (int local : {0, 1}) {
+        ResetRandomForTests();
+        SetFixedClockSecond(9);
+        discern::SetTermMemoryLimit(64 * 1024);
+        TRedMemory memory;
+        try {
+            memory.CalculateGeneticReducts(&t, local, 0, 10, 20);
+            ADD_FAILURE() << "local " << local << ": the search ended";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.GetCode(), 2) << "local " << local;
+        }
+        discern::SetTermMemoryLimit(0);
+    }
+    // Within the share the same kind of search ends as before.
+    ResetRandomForTests();
+    SetFixedClockSecond(9);
+    TRedMemory memory;
+    memory.CalculateGeneticReducts(&t, 0, 0, 10, 1);
+    EXPECT_GT(memory.GetNoRed(), 0);
+    QuietMode = 0;
 }
 
 TEST(GenRed, TheSameClockSecondRepeatsTheRun) {

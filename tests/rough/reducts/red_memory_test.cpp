@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "rough/decision/dec_mem.h"
 #include "rough/reducts/red_memory.h"
 #include "tests/support/failing_allocation.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/small_stack.h"
 #include "tests/support/test_files.h"
 
@@ -362,6 +364,34 @@ TEST(RedMemory, FileFailures) {
     EXPECT_EQ(m.GetNoRed(), 1);
     EXPECT_EQ(log.Text(), "Error: Can't save file with reducts\nError: Can't save file with reducts\n"
                           "Error: Can't open file with rules\n");
+}
+
+// A reducts file that cannot be written to the end (the disk fills up) is code 7, and the
+// file of that name keeps what it held.
+TEST(RedMemoryDeathTest, AFullDiskLeavesThePreviousReductsFile) {
+    ScratchDir dir;
+    const std::string name = dir.File("out.red");
+    WriteFileBytes(name, "1\n1 0 \n");
+    TRedMemory m;
+    for (int a = 0; a < 40; ++a) m.Insert(Red({a, a + 40}));
+    for (int which = 0; which < 2; ++which) {
+        EXPECT_EXIT(
+            {
+                LimitFileSizeOfThisProcess(64);
+                try {
+                    if (which == 0) m.SaveReductsCompact(name.c_str());
+                    else m.SaveReducts(name.c_str());
+                } catch (const Error& e) {
+                    std::_Exit(e.GetCode());
+                }
+                std::_Exit(0);
+            },
+            ::testing::ExitedWithCode(7), "");
+        EXPECT_EQ(ReadFileBytes(name), "1\n1 0 \n");
+        int entries = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir.Path())) entries += e.is_regular_file();
+        EXPECT_EQ(entries, 1);
+    }
 }
 
 TEST(RedMemory, PrintWithCountsWritesTheFileLines) {

@@ -315,6 +315,29 @@ TEST(ReductEvaluator, TestsAnswerAsTheProjectionTreeWalkDoesAndKeepTheSameOrder)
     }
 }
 
+// Each object's search starts from the first order again, whether few places were swapped
+// (put back one by one) or more than there are objects (all put back).
+TEST(ReductEvaluator, EveryObjectStartsFromTheFirstOrderAfterFewOrManySwaps) {
+    TTable t;
+    FillRandomTable(t, 9, 60, 6, 3, 3);
+    DecReductEvaluator ev(&t);
+    WalkedTest walk{Iota(t.GetNoObj())};
+    SeedRand(41);
+    int rounds = 0;
+    for (int o = 0; o < t.GetNoObj(); ++o) {
+        ev.SetObject(o);
+        ASSERT_EQ(ev.GetObjectOrder(), Iota(t.GetNoObj())) << "object " << o;
+        walk.order = Iota(t.GetNoObj());
+        walk.moveToFront = ev.GetMoveToFront();
+        rounds = (rounds * 7 + 3) % 90;  // 0 to 89 tests: below and above the noting limit
+        for (int round = 0; round < rounds; ++round) {
+            const Subset s = RandomSubset(6);
+            ASSERT_EQ(ev.Test(s), walk.Local(t, ev.GetClassTree(), s, o)) << "object " << o;
+            ASSERT_EQ(ev.GetObjectOrder(), walk.order) << "object " << o << " round " << round;
+        }
+    }
+}
+
 TEST(ReductEvaluator, IsValidAgreesWithTheDefinitionAndLearnsEachSubsetOnce) {
     TTable t;
     FillRandomTable(t, 21, 40, 6, 3, 2);
