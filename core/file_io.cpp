@@ -303,26 +303,3 @@ void AppendInt(std::string& out, long long value) {
     auto res = std::to_chars(buf, buf + sizeof buf, value);
     out.append(buf, res.ptr);
 }
-
-FileWriter::FileWriter(const char* name) {
-    fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    ok = fd >= 0;
-}
-
-FileWriter::~FileWriter() {
-    if (fd >= 0) ::close(fd);
-}
-
-void FileWriter::Flush() {
-    if (buffer.size() < (size_t{1} << 20)) return;
-    if (ok) ok = WriteAll(fd, buffer);
-    buffer.clear();
-}
-
-bool FileWriter::Close() {
-    if (ok) ok = WriteAll(fd, buffer);
-    buffer.clear();
-    if (fd >= 0 && ::close(fd) != 0) ok = false;
-    fd = -1;
-    return ok;
-}

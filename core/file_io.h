@@ -74,24 +74,3 @@ bool SameFile(const char* a, const char* b);
 
 // Decimal text of a number appended to a buffer (the table writers' hot path).
 void AppendInt(std::string& out, long long value);
-
-// A file written piece by piece, for text too large to be held whole: created or truncated
-// when constructed; text collected in Buffer() goes out whenever Flush is called and at
-// Close, which reports whether the file was opened and every write and the close succeeded.
-class FileWriter {
-public:
-    explicit FileWriter(const char* name);
-    ~FileWriter();
-    FileWriter(const FileWriter&) = delete;
-    FileWriter& operator=(const FileWriter&) = delete;
-
-    std::string& Buffer() { return buffer; }
-    // Writes the buffer out once it holds a good amount.
-    void Flush();
-    bool Close();
-
-private:
-    int fd = -1;
-    bool ok = false;
-    std::string buffer;
-};

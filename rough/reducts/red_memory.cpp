@@ -622,26 +622,29 @@ void TRedMemory::SaveCompactFromSets(const char* file) const {
             if (q >= 0) before[static_cast<size_t>(q)] = p;
         }
     });
-    FileWriter out(file);
+    ReplacingFile out;
+    if (!out.Open(file)) SaveFailed(file);
     OrOutOfMemory([&] {
-        AppendInt(out.Buffer(), count);
-        out.Buffer() += '\n';
+        std::string text;
+        AppendInt(text, count);
+        text += '\n';
         std::vector<int> stack;
         if (n > 0) stack.push_back(0);
         while (!stack.empty()) {
             const int i = stack.back();
             stack.pop_back();
             CheckBreak();
-            AppendCompactLine(out.Buffer(), sets.At(i), words);
-            out.Flush();
+            AppendCompactLine(text, sets.At(i), words);
+            if (text.size() >= (size_t{1} << 20)) {
+                out.Write(text);
+                text.clear();
+            }
             if (right[static_cast<size_t>(i)] >= 0) stack.push_back(right[static_cast<size_t>(i)]);
             if (left[static_cast<size_t>(i)] >= 0) stack.push_back(left[static_cast<size_t>(i)]);
         }
+        out.Write(text);
     });
-    if (!out.Close()) {
-        LogMessage("Error: Can't save file with reducts");
-        throw CalcErrorText(7, file);
-    }
+    if (!out.Commit()) SaveFailed(file);
 }
 
 // The number of reducts, then per reduct its size and its attributes, each number followed
