@@ -52,6 +52,16 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return true;
 }
 
+// Opens for writing (created when missing) with the extra flags, writes, closes; any
+// failure, the close included, is false.
+bool OpenAndWrite(const char* name, const std::string& data, int flags) {
+    int fd = ::open(name, O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, data.data(), data.size());
+    if (::close(fd) != 0) ok = false;
+    return ok;
+}
+
 constexpr size_t kWriteBuffer = 1 << 20;
 
 }  // namespace
@@ -147,13 +157,9 @@ bool ReadWholeFile(const char* name, std::string& out) {
     return true;
 }
 
-bool WriteWholeFile(const char* name, const std::string& data) {
-    int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, data.data(), data.size());
-    if (::close(fd) != 0) ok = false;
-    return ok;
-}
+bool WriteWholeFile(const char* name, const std::string& data) { return OpenAndWrite(name, data, O_TRUNC); }
+
+bool AppendToFile(const char* name, const std::string& data) { return OpenAndWrite(name, data, O_APPEND); }
 
 bool ReplaceWholeFile(const char* name, const std::string& data) {
     ReplacingFile file;

@@ -13,6 +13,10 @@ bool ReadWholeFile(const char* name, std::string& out);
 // Creates or truncates `name` and writes `data`; false on any failure, including at close.
 bool WriteWholeFile(const char* name, const std::string& data);
 
+// Appends `data` to `name`, creating it when missing; false on any failure, including at
+// close. A list that grows run by run (one block per fold) is written this way.
+bool AppendToFile(const char* name, const std::string& data);
+
 // Writes `data` into a temporary file beside `name` and renames it over `name`, so that the
 // old contents survive any failure. Keeps the old file's permission bits and owner; follows
 // a link. A file that may not be written is refused; a pipe or a device is written into.

@@ -6,6 +6,7 @@
 
 #include "core/error.h"
 #include "core/int_sack.h"
+#include "core/pair_sack.h"
 #include "core/report.h"
 
 using tree_walk::DeleteTree;
@@ -221,6 +222,12 @@ int TInt2Tree::GetNoFrequent(int threshold) const {
         if (node.count >= threshold) ++n;
     });
     return n;
+}
+
+void TInt2Tree::GetFrequentPairs(TInt2Sack& sack, int threshold) const {
+    VisitPreOrder(this, [&](const TInt2Tree& node) {
+        if (node.count >= threshold) sack.AddElem(node.a, node.b);
+    });
 }
 
 void TInt2Tree::GetBestPair(int& bestA, int& bestB, int& bestCount, const TInt2Tree* second) const {

@@ -5,6 +5,7 @@
 #include "core/tree_walk.h"
 
 class TIntSack;
+class TInt2Sack;
 
 // Counting search trees. Every node is the root of its subtree and owns both subtrees; a
 // user holds a pointer to the root (null while the tree is empty), makes the first node
@@ -78,6 +79,14 @@ public:
     int Add(int a, int b);
     int GetNoNodes() const;
     int GetNoFrequent(int threshold) const;
+    // Appends, in pre-order, every pair counted at least `threshold` times.
+    void GetFrequentPairs(TInt2Sack& sack, int threshold) const;
+    // Calls visit(a, b, count) for every node in pre-order (node, left, right), for searches
+    // that judge pairs by what only a higher subsystem knows.
+    template <class Visit>
+    void VisitPairs(Visit visit) const {
+        tree_walk::VisitPreOrder(this, [&](const TInt2Tree& node) { visit(node.a, node.b, node.count); });
+    }
     // A node beats the best when its count is greater, or equal and its pair is less
     // frequent in `second` (null: an empty tree) than the best pair is there.
     void GetBestPair(int& bestA, int& bestB, int& bestCount, const TInt2Tree* second) const;

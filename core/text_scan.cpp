@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <type_traits>
 
@@ -15,7 +16,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-TextScanner::Read TextScanner::ReadInt(int& value) {
+template <class Int>
+TextScanner::Read TextScanner::ReadInteger(Int& value) {
     while (pos < end && IsBlank(*pos)) ++pos;
     bool negative = false;
     if (pos < end && (*pos == '+' || *pos == '-')) {
@@ -23,21 +25,30 @@ TextScanner::Read TextScanner::ReadInt(int& value) {
         ++pos;
     }
     if (pos == end || !IsDigit(*pos)) return Read::Fail;
-    // Accumulated as a negative number so that the most negative int fits.
-    const long long limit = negative ? -2147483648LL : -2147483647LL;
-    long long v = 0;
+    // Accumulated as a negative number so that the most negative value fits; the check comes
+    // before each step, so the accumulator itself never overflows.
+    const Int limit = negative ? std::numeric_limits<Int>::min() : -std::numeric_limits<Int>::max();
+    Int v = 0;
     bool overflow = false;
     while (pos < end && IsDigit(*pos)) {
+        const int digit = *pos - '0';
         if (!overflow) {
-            v = v * 10 - (*pos - '0');
-            if (v < limit) overflow = true;
+            if (v < (limit + digit) / 10) {
+                overflow = true;
+            } else {
+                v = v * 10 - digit;
+            }
         }
         ++pos;
     }
     if (overflow) return Read::Fail;
-    value = static_cast<int>(negative ? v : -v);
+    value = negative ? v : -v;
     return pos == end ? Read::OkAtEnd : Read::Ok;
 }
+
+TextScanner::Read TextScanner::ReadInt(int& value) { return ReadInteger(value); }
+
+TextScanner::Read TextScanner::ReadInt64(long long& value) { return ReadInteger(value); }
 
 template <class Real>
 TextScanner::Read TextScanner::ReadReal(Real& value) {

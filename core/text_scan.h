@@ -19,6 +19,8 @@ public:
     TextScanner(const char* begin, const char* end) : pos(begin), end(end) {}
 
     Read ReadInt(int& value);
+    // The same for a 64-bit integer (counts that pass the int range).
+    Read ReadInt64(long long& value);
 
     // A single-precision number as a formatted stream reads one: an optional sign, digits
     // with an optional decimal point (at least one digit in all), an optional exponent that
@@ -45,6 +47,8 @@ public:
     std::size_t Remaining() const { return static_cast<std::size_t>(end - pos); }
 
 private:
+    template <class Int>
+    Read ReadInteger(Int& value);
     template <class Real>
     Read ReadReal(Real& value);
 

@@ -33,6 +33,7 @@ extern "C" [[noreturn]] void __wrap__Z10EndProcessi(int code) {
 // A finding must repeat when its input is replayed: everything the program seeds from the
 // clock sees one fixed second.
 long long ClockSeconds() { return 1000000000; }
+long long ClockMilliseconds() { return ClockSeconds() * 1000; }
 
 namespace {
 

@@ -1,19 +1,15 @@
 #include "ltfc/dataset.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <string>
 
 #include "core/file_io.h"
+#include "ltfc/dat_reader.h"
 #include "ltfc/exceptions.h"
 #include "ltfc/labelled_file.h"
-
-static_assert(sizeof(float) == 4 && std::numeric_limits<float>::is_iec559,
-              "the binary data file holds IEEE single-precision floats");
 
 CSample::CSample(std::vector<float> inputs, int cls, int nClasses)
     : inputs(std::move(inputs)), cls(cls), nClasses(nClasses) {
@@ -119,38 +115,10 @@ void CDatabase::LoadDst(const char* file) {
     }
 }
 
-namespace {
-
-// Little-endian 32-bit fields of the binary data file, checked against the bytes present.
-class DatReader {
-public:
-    explicit DatReader(const std::string& bytes) : data(bytes) {}
-
-    size_t Left() const { return data.size() - at; }
-
-    std::int32_t Int() { return std::bit_cast<std::int32_t>(Word()); }
-
-    float Float() { return std::bit_cast<float>(Word()); }
-
-private:
-    std::uint32_t Word() {
-        if (Left() < 4) throw EIOError();
-        const auto* p = reinterpret_cast<const unsigned char*>(data.data() + at);
-        at += 4;
-        return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-               static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-    }
-
-    const std::string& data;
-    size_t at = 0;
-};
-
-}  // namespace
-
 void CDatabase::LoadDat(const char* file) {
     std::string bytes;
     if (!ReadWholeFile(file, bytes)) throw EIOError();
-    DatReader r(bytes);
+    DatReader<EIOError> r(bytes);
     // Bytes of the smallest sample record: number of inputs, class, one input.
     constexpr size_t kMinSampleBytes = 12;
     int nInputs = -1;

@@ -50,3 +50,7 @@ class EMustCreateNet : public EException {
 public:
     EMustCreateNet() : EException("You must create a network first.") {}
 };
+
+// Any failure to open the binary training database. Deliberately outside the family above and
+// without data: its callers catch it on its own, thrown by value.
+class EOpenDBError {};

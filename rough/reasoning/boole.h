@@ -7,6 +7,7 @@
 #include "core/int_sack.h"
 #include "rough/reasoning/discernibility.h"
 
+class PairDistances;
 class TTable;
 
 // All reducts of a table, or all reducts local to one object, by Boolean reasoning: the
@@ -48,6 +49,9 @@ public:
     void ClearRedundant(int step);
 
     TIntSackSet* GetMatrix() const { return matrix.get(); }
+    // "Discernibilty matrix:", then "[ " and each attribute of a clause followed by a blank,
+    // "]", a line per clause, on standard output.
+    void PrintDiscMatrix() const;
 
 private:
     struct Terms;  // term sets as bit sets, the working form of the two expansion steps
@@ -87,8 +91,55 @@ public:
 
     TIntSack* GetMatrix() const { return matrix.get(); }
 
+    // Variants whose matrices tell objects apart only when an outside measure says they
+    // must: a distance between objects or a real-valued score per object. Each sets the
+    // condition count k itself; Minimalization and ClearRedundant follow unchanged. Values
+    // are compared as stored (a missing value discerns like any other) and the decision
+    // plays no part.
+    //
+    // Every column is a condition. A pair (i, j) gives its clause when the distance stored
+    // from i to j (pairs: see PairDistances) reaches the threshold; the distance range goes
+    // to standard output first and the matrix after.
+    void CreateDiscMatrixSelvaro(TTable* t, TTable* pairs, double threshold, int minSupport);
+    void CalcAllReductsSelvaro(TTable* t, TTable* pairs, double threshold, int minSupport);
+    // Conditions 0 .. NoAttr - 2. Object j is told from o unless their sizes of the score
+    // difference, |a - b|, lie within 0.5 of each other.
+    void CreateDiscMatrixForObjectQuandor(TTable* t, int o, const double* a, const double* b);
+    // Conditions 0 .. NoAttr - 2. Object j is told from o unless their scores lie closer
+    // than 0.2.
+    void CreateDiscMatrixForObjectQuandor2(TTable* t, int o, const double* a);
+    // Every column is a condition. Objects at least `threshold` away from o (dist[j][o]) are
+    // told from it; of the nearer ones, each pair that lies at least `threshold` apart gives
+    // the attributes in which either differs from o.
+    void CreateDiscMatrixForObjectQuandor3(TTable* t, int o, double** dist, double threshold);
+    void CreateDiscMatrixForObjectQuandor3(TTable* t, int o, const PairDistances& dist, double threshold);
+    // The local reducts over those matrices; more than 31 conditions are refused as in
+    // CalcAllLocalReducts.
+    void CalcAllLocalReductsQuandor(TTable* t, int o, const double* a, const double* b);
+    void CalcAllLocalReductsQuandor2(TTable* t, int o, const double* a);
+    void CalcAllLocalReductsQuandor3(TTable* t, int o, double** dist, double threshold);
+    void CalcAllLocalReductsQuandor3(TTable* t, int o, const PairDistances& dist, double threshold);
+
+    // Every term of the full product of the clauses over attributes 0 .. 9 (k becomes 10),
+    // none pruned, added to `out` as masks without repeats.
+    void MasksToSacks(const TIntSack* clauses, TIntSack* out);
+    // Objects whose rows equal o's in every column, o included.
+    static int CountEqualRows(TTable* t, int o);
+    // The matrix or the given masks as TBoole::PrintDiscMatrix prints clauses, listing the
+    // set bits below the table's column count (bits from 32 on count as unset).
+    void PrintDiscMatrix(TTable* t) const;
+    static void PrintMasks(const TIntSack* masks, TTable* t);
+    // "Size=" and the clause count, then a line of attributes per clause, each followed by a
+    // blank. A file that cannot be written logs "Error: Can't save file with matrix" and
+    // throws CalcErrorText 7.
+    void SaveDiscMatrix(TTable* t, const char* file) const;
+
 private:
     void CheckAttributeCount() const;
+    // The clauses offered to the absorbing work sack, as the matrix ordered by bit count.
+    void SetMatrix(const std::vector<uint32_t>& absorbed, int step);
+    template <class Distances>
+    void Quandor3Matrix(TTable* t, int o, const Distances& dist, double threshold);
 
     std::unique_ptr<TIntSack> matrix;
     std::unique_ptr<TIntSack> result;

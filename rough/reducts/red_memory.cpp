@@ -499,6 +499,18 @@ void TRedMemory::CalculateGlobalReducts(TTable* table, int relative, int missing
     ShowProgress(100);
 }
 
+// The masks hold 31 attributes beside the sign bit; wider tables get no reducts.
+void TRedMemory::CalculateGlobalReductsSelvaro(TTable* table, TTable* pairs, double threshold, int minSupport) {
+    ShowProgress(0);
+    const int k = table->GetNoAttr();
+    if (k < 32) {
+        auto reasoner = OrOutOfMemory([] { return std::make_unique<TBoole31>(); });
+        reasoner->CalcAllReductsSelvaro(table, pairs, threshold, minSupport);
+        InsertAll(*reasoner->GetReducts(), k);
+    }
+    ShowProgress(100);
+}
+
 // Object by object, the classes are put in for the reasoning and taken out before the
 // object's reducts are stored; the percentage of objects done is shown when it grows.
 void TRedMemory::CalculateLocalReducts(TTable* table, int relative, int missing) {

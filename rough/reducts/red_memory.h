@@ -69,6 +69,11 @@ private:
     std::unique_ptr<TIntSack> attributes;
 };
 
+// Entries lo..hi of the array by decreasing stability: the quicksort whose pivot is the entry
+// at lo and whose left part collects the entries more stable than it. It is not stable, so
+// equal stabilities keep the arrangement it gives them (all equal: the array as it was).
+void SortByStability(TRed** reducts, int lo, int hi);
+
 // A node of the reduct tree: reducts that come before the node's one lie to the left, those
 // after it to the right. The tree is not balanced (its shape is the insertion order's), so
 // every walk is iterative and visits a node before its left and then its right subtree.
@@ -162,6 +167,10 @@ public:
     // generalized-decision classes in the decision column, which gets its values back after.
     void CalculateGlobalReducts(TTable* table, int relative, int missing);
     void CalculateLocalReducts(TTable* table, int relative, int missing);
+    // All reducts over the matrix of the object pairs whose listed distance reaches the
+    // threshold (TBoole31::CalcAllReductsSelvaro), every column a condition; a table of 32
+    // columns or more is not calculated.
+    void CalculateGlobalReductsSelvaro(TTable* table, TTable* pairs, double threshold, int minSupport);
     // Reducts found by the genetic search (defined with it), added to the memory.
     void CalculateGeneticReducts(TTable* table, int local, int relative, int limit, int speed);
 

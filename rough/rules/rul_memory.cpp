@@ -18,19 +18,6 @@ using tree_walk::VisitPreOrder;
 
 namespace {
 
-// Bit k of a mask reduct stands for attribute k. An attribute whose value the object misses
-// makes no rule: the block is dropped (null).
-std::unique_ptr<TBlock> BlockOfMask(const TTable& t, int object, int mask, int conditions) {
-    auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
-    for (int k = 0; k < conditions; ++k) {
-        if ((mask & (1 << k)) == 0) continue;
-        const int v = t.GetTable(object, k);
-        if (v == TTable::MissingValue) return nullptr;
-        OrOutOfMemory([&] { block->AddDescriptor(k, v); });
-    }
-    return block;
-}
-
 // A sack reduct lists its attributes; the object's values go in as they are, a missing one
 // included.
 std::unique_ptr<TBlock> BlockOfSack(const TTable& t, int object, const TIntSack& reduct) {
@@ -52,6 +39,19 @@ void RuleWithoutDescriptors(const char* where) {
     WriteStdoutLine(std::string("BLAD KRYTYCZNY: ") + where);
     WriteStdout("Wstawiam regule bez deskryptorow!");
     EndProcess(0);
+}
+
+// Bit k of a mask reduct stands for attribute k. An attribute whose value the object misses
+// makes no rule: the block is dropped (null).
+std::unique_ptr<TBlock> TRulMemory::BlockOfMask(const TTable& t, int object, int mask, int conditions) {
+    auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
+    for (int k = 0; k < conditions; ++k) {
+        if ((mask & (1 << k)) == 0) continue;
+        const int v = t.GetTable(object, k);
+        if (v == TTable::MissingValue) return nullptr;
+        OrOutOfMemory([&] { block->AddDescriptor(k, v); });
+    }
+    return block;
 }
 
 // ---- TLeaf

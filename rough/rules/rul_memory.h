@@ -107,6 +107,16 @@ public:
     // of them are left uncovered; any failure of the generation becomes CalcError 1.
     void CalculateQuickRules(TTable* t, double fraction);
 
+    // Rules for tables whose decision holds real values scaled by 1000: every object's local
+    // reducts come from a variant of the mask reasoner (so at most 31 conditions), and
+    // every rule carries the decision 1. Reference values per object are the means of
+    // decision / 1000 over the objects with its condition values: split by the class
+    // table's last column (1 or 2; any other value ends the process) for the first, whole
+    // for the second. The third reads listed distances between objects (see PairDistances).
+    void CalculateAllRulesQuandor(TTable* t, TTable* c);
+    void CalculateAllRulesQuandor2(TTable* t);
+    void CalculateAllRulesSelvaro(TTable* t, TTable* g, double threshold, int n);
+
     void CalcRulesInfo(TTable* t, int mode);
     void RemapAttributes(const TRed& map);
     // Hands every rule of the subtree, in walk order, to the target memory, leaving the
@@ -114,6 +124,13 @@ public:
     void MoveRules(TLeaf* node, TRulMemory& target);
 
 private:
+    // The descriptors (k, the object's value) of the mask's bits k < conditions; null when one
+    // of those values is missing.
+    static std::unique_ptr<TBlock> BlockOfMask(const TTable& t, int object, int mask, int conditions);
+    // The rules of every object of the table, of decision 1, from the local reducts that
+    // `reducts(reasoner, object)` leaves in the mask reasoner.
+    template <class Reducts>
+    void ScaledDecisionRules(TTable& t, Reducts reducts);
     // A rule of `object` over a block; its decision is the object's last column.
     void InsertRuleOf(std::unique_ptr<TBlock> block, const TTable& t, int object);
     // The rules of every object with one reasoner; false when the poll said stop.

@@ -10,6 +10,7 @@
 #include "core/table.h"
 #include "core/alloc_guard.h"
 #include "rough/reducts/red_memory.h"
+#include "rough/rules/rule_weight.h"
 
 namespace {
 
@@ -129,10 +130,8 @@ void TRuleComp::CalcObjInfo(const TTable& t) {
     RecNegObjInfo = negative.Release();
 }
 
-// weight = 2^-c * prod (1 - 2^-f[k]), c counting the objects of other decisions that the
-// rule matches and f[k] those for which descriptor k alone keeps the rule from matching.
-// Each factor is (2^f - 1) / 2^f exactly and scaling by a power of two rounds nowhere, so
-// this is the quotient of the two products of powers of two, without their overflow.
+// c counts the objects of other decisions that the rule matches and f[k] those for which
+// descriptor k alone keeps the rule from matching.
 void TRuleComp::CalcWeight(const TTable& t) {
     const TBlock& conditions = Conditions();
     const int n = conditions.GetNoDesc();
@@ -145,9 +144,7 @@ void TRuleComp::CalcWeight(const TTable& t) {
         if (fail >= 0) ++separating[static_cast<size_t>(fail)];
         if (all && Decision(t, i) != decision) ++contradicting;
     }
-    double product = 1.0;
-    for (int f : separating) product *= 1.0 - std::ldexp(1.0, -f);
-    weight = std::ldexp(product, -contradicting);
+    weight = PowerTwoRuleWeight(separating, contradicting);
 }
 
 int TRuleComp::CountNewlyCovered(const TTable& t, const int* covered) const {

@@ -35,6 +35,17 @@ TEST(FileIo, FailedWritesAreReported) {
     EXPECT_FALSE(WriteWholeFile(dir.Path().c_str(), "x"));
 }
 
+TEST(FileIo, AppendCreatesThenExtendsAndReportsFailures) {
+    ScratchDir dir;
+    const std::string name = dir.File("list");
+    ASSERT_TRUE(AppendToFile(name.c_str(), "one\n"));
+    ASSERT_TRUE(AppendToFile(name.c_str(), "two\n"));
+    EXPECT_EQ(ReadFileBytes(name), "one\ntwo\n");
+    EXPECT_FALSE(AppendToFile("/dev/full", "x"));
+    EXPECT_FALSE(AppendToFile(dir.Path().c_str(), "x"));
+    EXPECT_FALSE(AppendToFile(dir.File("no/such/folder").c_str(), "x"));
+}
+
 TEST(FileIo, ReadRefusesMissingFilesAndFolders) {
     ScratchDir dir;
     std::string out = "junk";

@@ -10,6 +10,7 @@
 #include "core/error.h"
 #include "core/int_sack.h"
 #include "core/int_tree.h"
+#include "core/pair_sack.h"
 #include "core/random.h"
 #include "tests/support/failing_allocation.h"
 #include "tests/support/small_stack.h"
@@ -261,6 +262,33 @@ TEST(Int2Tree, PairsOrderByAThenB) {
     }
 }
 
+TEST(Int2Tree, FrequentPairsAndTheVisitFollowPreOrder) {
+    auto t = Tree2({{2, 5}, {2, 3}, {1, 9}, {3, 0}, {2, 3}, {3, 0}, {2, 4}, {3, 0}});
+    // Pre-order: (2,5)=1, (2,3)=2, (1,9)=1, (2,4)=1, (3,0)=3.
+    std::vector<std::vector<int>> visited;
+    t->VisitPairs([&](int a, int b, int count) { visited.push_back({a, b, count}); });
+    EXPECT_EQ(visited, (std::vector<std::vector<int>>{{2, 5, 1}, {2, 3, 2}, {1, 9, 1}, {2, 4, 1}, {3, 0, 3}}));
+
+    auto pairsOf = [&](int threshold) {
+        TInt2Sack sack;
+        sack.AddElem(7, 7);  // appended to, not replaced
+        t->GetFrequentPairs(sack, threshold);
+        std::vector<std::pair<int, int>> pairs;
+        for (int i = 0; i < sack.GetNoElem(); ++i) {
+            int a = 0;
+            int b = 0;
+            sack.GetElem(i, a, b);
+            pairs.emplace_back(a, b);
+        }
+        return pairs;
+    };
+    using P = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(pairsOf(1), (P{{7, 7}, {2, 5}, {2, 3}, {1, 9}, {2, 4}, {3, 0}}));
+    EXPECT_EQ(pairsOf(2), (P{{7, 7}, {2, 3}, {3, 0}}));
+    EXPECT_EQ(pairsOf(4), (P{{7, 7}}));
+    EXPECT_EQ(pairsOf(2).size() - 1, static_cast<size_t>(t->GetNoFrequent(2)));
+}
+
 TEST(Int2Tree, GetNthPairNumbersFromTheCounter) {
     auto t = Tree2({{2, 5}, {2, 3}, {3, 0}});
     int counter = 0;
@@ -304,6 +332,7 @@ TEST(Int2Tree, DeepListsNeedNoStack) {
     int nodes = 0;
     int frequent = 0;
     int found = 0;
+    int visited = -1;
     int a = -1;
     int b = -1;
     RunOnSmallStack(128 * 1024, [&] {
@@ -315,6 +344,10 @@ TEST(Int2Tree, DeepListsNeedNoStack) {
         t->Add(0, n - 1);
         nodes = t->GetNoNodes();
         frequent = t->GetNoFrequent(2);
+        TInt2Sack sack;
+        t->GetFrequentPairs(sack, 1);
+        visited = sack.GetNoElem();
+        t->VisitPairs([&](int, int, int) { --visited; });
         int counter = 0;
         found = t->GetNthPair(counter, n - 1, a, b);
         int bestCount = 0;
@@ -324,6 +357,7 @@ TEST(Int2Tree, DeepListsNeedNoStack) {
     });
     EXPECT_EQ(nodes, 2 * n - 1);
     EXPECT_EQ(frequent, 1);
+    EXPECT_EQ(visited, 0);  // every node listed once, and visited once
     EXPECT_EQ(found, 1);
     EXPECT_EQ(b, -(n - 1));  // pre-order: the root, then the whole left list
 }

@@ -18,6 +18,10 @@ static_assert(std::is_base_of_v<mfstream::except_mfstream, mfstream::duplicatela
 static_assert(std::is_base_of_v<mfstream::except_mfstream, mfstream::cantuptree>);
 static_assert(std::is_base_of_v<mfstream::except_mfstream, mfstream::badvalue>);
 static_assert(std::is_base_of_v<mfstream::except_mfstream, mfstream::isnotlabel>);
+// The database error is caught on its own: no handler of the family may take it.
+static_assert(!std::is_base_of_v<EException, EOpenDBError>);
+static_assert(!std::is_base_of_v<Error, EOpenDBError>);
+static_assert(std::is_empty_v<EOpenDBError> && !std::is_polymorphic_v<EOpenDBError>);
 
 TEST(EExceptionTest, MessagesOfTheFamily) {
     EXPECT_EQ(EException().GetMessage(), nullptr);

@@ -54,3 +54,35 @@ inline std::string DatBytes(const std::vector<NetSample>& first, const std::vect
     }
     return out;
 }
+
+// The binary training database: a name, the two block widths, a flag byte with its extra
+// word, then per class its rows (widthA + widthB floats each).
+struct BinaryDbContent {
+    std::string name = "training";
+    std::int32_t widthA = 1;
+    std::int32_t widthB = 1;
+    unsigned char flag = 0;
+    std::int32_t extra = 0;
+    std::vector<std::vector<std::vector<float>>> classes;  // rows of each class
+};
+
+inline std::string BinaryDbBytes(const BinaryDbContent& db) {
+    std::string out;
+    AppendInt32(out, 0);
+    AppendInt32(out, static_cast<std::int32_t>(db.name.size()));
+    out += db.name;
+    out.push_back('\0');
+    AppendInt32(out, 0);
+    AppendInt32(out, db.widthA);
+    AppendInt32(out, db.widthB);
+    AppendInt32(out, static_cast<std::int32_t>(db.classes.size()));
+    out.push_back(static_cast<char>(db.flag));
+    if (db.flag != 0) AppendInt32(out, db.extra);
+    for (const auto& rows : db.classes) {
+        AppendInt32(out, static_cast<std::int32_t>(rows.size()));
+        for (const auto& row : rows) {
+            for (float v : row) AppendInt32(out, std::bit_cast<std::int32_t>(v));
+        }
+    }
+    return out;
+}

@@ -15,8 +15,6 @@
 
 namespace {
 
-using Rows = std::vector<std::vector<int>>;
-
 int CodeOf(const std::function<void()>& f) { return FailureOf(f).code; }
 
 TEST(ScaleTable, WritesTheCutsLogsTheStepsAndReturnsIntervalNumbers) {

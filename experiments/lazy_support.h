@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+class TDValInfo;
+class TTable;
+
+// Pieces the lazy classifiers and their drivers share: how they print and how they read
+// the tables and the decision statistics.
+
+// A real as an output stream writes it by default (six significant digits).
+std::string StreamReal(double value);
+// part / whole, and 0 for an empty whole.
+double Share(long long part, long long whole);
+
+// A newline, one "-" for every tenth of `objects` objects, a newline.
+void WriteProgressRuler(int objects);
+// "." (flushed) before objects 0, 10, 20, ...
+void WriteProgressDot(int k);
+
+int DecisionOf(const TTable& t, int o);
+// The place of a decision value in info, or -1.
+int ValueIndex(const TDValInfo& info, int value);
+// The smallest decision value of info, NoDecision (2147483647) when it has none.
+int SmallestDecision(const TDValInfo& info);
+// value - 1, wrapping at the bottom of the int range instead of overflowing.
+int OneBelow(int value);
+
+// The two tables must have the same columns when both hold objects: the test objects are
+// read on the training table's condition attributes. Otherwise the index error.
+void CheckSameColumns(const TTable& train, const TTable& test);
+// The test object must exist (the index error otherwise).
+void CheckTestObject(const TTable& test, int k);
+// Condition attributes of the training table (0 without objects).
+int ConditionAttributes(const TTable& train);
