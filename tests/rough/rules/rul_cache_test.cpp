@@ -2,12 +2,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/decision_values.h"
 #include "core/error.h"
 #include "core/random.h"
 #include "core/report.h"
@@ -15,167 +15,104 @@
 #include "rough/rules/rul_cache.h"
 #include "rough/rules/rul_memory.h"
 #include "tests/rough/rough_test_util.h"
-#include "tests/support/test_files.h"
 #include "tests/support/working_dir.h"
 
 namespace {
 
-// The cache writes its files into the working folder: each test works in a scratch one.
+// The cache writes into the working folder: each test works in a scratch one.
 class RulCacheTest : public ::testing::Test {
 protected:
     ScratchDir dir;
     WorkingDirScope inside{dir.Path()};
-};
+    std::unique_ptr<TTable> t = MakeTable({{0, 0}, {1, 1}, {2, 0}, {3, 1}, {4, 0}, {5, 1}});
 
-// A stored rule set: rules of one descriptor (a, v) for the listed values, evaluated on t.
-std::unique_ptr<TRulMemory> SetOf(TTable& t, const std::vector<int>& values) {
-    auto m = std::make_unique<TRulMemory>();
-    QuietModeGuard quiet;
-    for (int v : values) m->InsertRule(RuleOf({{0, v}}, v % 2));
-    m->CalcRulesInfo(&t, 2);
-    return m;
-}
+    // Rules (a0 = v) => v % 2, evaluated on t; with v from 6 on, (a0 = v - 6) => 1 - v % 2,
+    // which matches an object of the other decision.
+    std::unique_ptr<TRulMemory> SetOf(const std::vector<int>& values) {
+        auto m = std::make_unique<TRulMemory>();
+        QuietModeGuard quiet;
+        for (int v : values) m->InsertRule(v < 6 ? RuleOf({{0, v}}, v % 2) : RuleOf({{0, v - 6}}, 1 - v % 2));
+        m->CalcRulesInfo(t.get(), 2);
+        return m;
+    }
+    // Slots 0..n-1, each with a set of its own.
+    void Fill(TRulCache& cache, int n) {
+        for (int k = 0; k < n; ++k) cache.AddRulMemory(*SetOf({k}));
+    }
+    std::vector<bool> Loaded(const TRulCache& cache) {
+        std::vector<bool> out;
+        for (int i = 0; i < cache.GetCount(); ++i) out.push_back(cache.IsLoaded(i));
+        return out;
+    }
+};
 
 std::string BytesOf(const TRulMemory& m) {
     m.SaveRulesWithObjInfo("bytes");
     return ReadFileBytes("bytes");
 }
 
-TEST_F(RulCacheTest, AddingWritesTheFileAtOnceAndTheCallerKeepsTheSet) {
-    auto t = MakeTable({{0, 0}, {1, 1}, {2, 0}, {1, 1}});
-    auto m = SetOf(*t, {1, 0, 2});
+TEST_F(RulCacheTest, AddingWritesAtOnceAndAFetchLoadsOutsideQuietModeToo) {
+    auto m = SetOf({1, 0, 2});
     TRulCache cache(3);
     EXPECT_EQ(cache.AddRulMemory(*m), 0);
     EXPECT_EQ(cache.AddRulMemory(*m), 1);
-    EXPECT_EQ(ReadFileBytes("RUL0"), BytesOf(*m));
     EXPECT_EQ(ReadFileBytes("RUL1"), BytesOf(*m));
+    EXPECT_EQ(m->GetNoRules(), 3);  // the caller's set is left alone
     EXPECT_EQ(cache.GetNoLoaded(), 0);
-    EXPECT_EQ(m->GetNoRules(), 3);
-    // Outside quiet mode too the fetched set holds its rules.
     ASSERT_EQ(QuietMode, 0);
-    TRulMemory* back = cache.GetRulMemory(1);
-    EXPECT_EQ(back->GetNoRules(), 3);
-    EXPECT_EQ(BytesOf(*back), BytesOf(*m));
-    EXPECT_EQ(cache.GetUses(1), 1);
-    EXPECT_TRUE(cache.IsLoaded(1));
-    EXPECT_FALSE(cache.IsLoaded(0));
+    EXPECT_EQ(BytesOf(*cache.GetRulMemory(1)), BytesOf(*m));
+    EXPECT_EQ(Loaded(cache), (std::vector<bool>{false, true}));
+    // A file that cannot be written adds no slot.
+    ASSERT_EQ(mkdir("RUL2", 0755), 0);
+    EXPECT_THROW(cache.AddRulMemory(*m), CalcErrorText);
+    EXPECT_EQ(cache.GetCount(), 2);
 }
 
-TEST_F(RulCacheTest, ASetThatCannotBeWrittenAddsNoSlot) {
-    auto t = MakeTable({{0, 0}, {1, 1}});
-    auto m = SetOf(*t, {0, 1});
+TEST_F(RulCacheTest, TheLeastUsedLoadedSetGoesTheLowerSlotOfEquals) {
     TRulCache cache(2);
-    ASSERT_EQ(mkdir("RUL0", 0755), 0);  // a folder in the file's place
-    {
-        LogCapture log;
-        try {
-            cache.AddRulMemory(*m);
-            FAIL() << "written over a folder";
-        } catch (const CalcErrorText& e) {
-            EXPECT_EQ(e.GetCode(), 7);
-        }
-    }
-    EXPECT_EQ(cache.GetCount(), 0);
-    EXPECT_THROW(cache.GetRulMemory(0), CalcError);
-    ASSERT_EQ(rmdir("RUL0"), 0);
-    EXPECT_EQ(cache.AddRulMemory(*m), 0);
-    EXPECT_EQ(BytesOf(*cache.GetRulMemory(0)), BytesOf(*m));
-}
-
-TEST_F(RulCacheTest, TheLeastUsedLoadedSetGoesFirstOfEquals) {
-    auto t = MakeTable({{0, 0}, {1, 1}, {2, 0}});
-    TRulCache cache(2);
-    for (int k = 0; k < 4; ++k) cache.AddRulMemory(*SetOf(*t, {k}));
-    cache.GetRulMemory(0);
-    cache.GetRulMemory(0);
-    cache.GetRulMemory(1);
-    cache.GetRulMemory(2);  // slot 1 (one use) goes, not slot 0 (two)
-    EXPECT_TRUE(cache.IsLoaded(0));
-    EXPECT_FALSE(cache.IsLoaded(1));
-    EXPECT_TRUE(cache.IsLoaded(2));
-    // Slots 1 and 2 both have one use now, slot 0 two: loading 1 again drops slot 2, the
-    // only loaded one with one use; the count of slot 1 survived its unloading.
-    cache.GetRulMemory(1);
+    Fill(cache, 4);
+    for (int i : {0, 0, 1, 2}) cache.GetRulMemory(i);  // slot 1 (one use) goes, not slot 0
+    EXPECT_EQ(Loaded(cache), (std::vector<bool>{true, false, true, false}));
+    cache.GetRulMemory(1);  // slot 2 goes; slot 1 kept its count while unloaded
     EXPECT_EQ(cache.GetUses(1), 2);
-    EXPECT_TRUE(cache.IsLoaded(0));
-    EXPECT_TRUE(cache.IsLoaded(1));
-    EXPECT_FALSE(cache.IsLoaded(2));
-    // Slots 0 and 1 tie at two uses: the lower slot goes.
-    cache.GetRulMemory(3);
-    EXPECT_FALSE(cache.IsLoaded(0));
-    EXPECT_TRUE(cache.IsLoaded(1));
-    EXPECT_TRUE(cache.IsLoaded(3));
-    EXPECT_EQ(cache.GetNoLoaded(), 2);
-}
-
-TEST_F(RulCacheTest, AMaximumBelowTwoMeansTwo) {
-    auto t = MakeTable({{0, 0}, {1, 1}});
+    cache.GetRulMemory(3);  // slots 0 and 1 tie at two uses: slot 0 goes
+    EXPECT_EQ(Loaded(cache), (std::vector<bool>{false, true, false, true}));
     for (int max : {-3, 0, 1}) {
-        TRulCache cache(max);
-        EXPECT_EQ(cache.GetMaxLoaded(), 2);
-        for (int k = 0; k < 3; ++k) cache.AddRulMemory(*SetOf(*t, {k}));
-        cache.GetRulMemory(0);
-        cache.GetRulMemory(1);
-        EXPECT_EQ(cache.GetNoLoaded(), 2);
-        cache.GetRulMemory(2);
-        EXPECT_EQ(cache.GetNoLoaded(), 2);
+        TRulCache small(max);
+        Fill(small, 3);
+        for (int i : {0, 1, 2}) small.GetRulMemory(i);
+        EXPECT_EQ(small.GetNoLoaded(), 2);
     }
 }
 
-TEST_F(RulCacheTest, TheFiftiethSetGrowsTheArraysToAHundred) {
-    auto t = MakeTable({{0, 0}, {1, 1}});
-    auto m = SetOf(*t, {0, 1});
+TEST_F(RulCacheTest, TheFiftiethSetGrowsTheArrays) {
+    auto m = SetOf({0, 1});
     TRulCache cache(5);
     for (int k = 0; k < 49; ++k) cache.AddRulMemory(*m);
     EXPECT_EQ(cache.GetCapacity(), 50);
     EXPECT_EQ(cache.AddRulMemory(*m), 49);
     EXPECT_EQ(cache.GetCapacity(), 100);
-    for (int k = 50; k < 99; ++k) cache.AddRulMemory(*m);
-    EXPECT_EQ(cache.GetCapacity(), 100);
-    cache.AddRulMemory(*m);
-    EXPECT_EQ(cache.GetCapacity(), 150);
-    // What was added before the growth is still there.
     EXPECT_EQ(BytesOf(*cache.GetRulMemory(3)), BytesOf(*m));
-    EXPECT_EQ(BytesOf(*cache.GetRulMemory(99)), BytesOf(*m));
 }
 
-TEST_F(RulCacheTest, ABadSlotNumberChangesNothing) {
-    auto t = MakeTable({{0, 0}, {1, 1}});
+TEST_F(RulCacheTest, BadSlotsAndFilesThatCannotBeRead) {
     TRulCache cache(2);
-    cache.AddRulMemory(*SetOf(*t, {0}));
-    for (int bad : {-1, 1, 1000}) {
+    Fill(cache, 3);
+    for (int bad : {-1, 3}) {
         LogCapture log;
         try {
             cache.GetRulMemory(bad);
-            FAIL() << "slot " << bad << " fetched";
+            ADD_FAILURE() << bad;
         } catch (const CalcError& e) {
             EXPECT_EQ(e.GetCode(), 5);
         }
         EXPECT_EQ(log.Text(), "Bad element number in TRulCache::GetRulMemory\n");
     }
     EXPECT_EQ(cache.GetNoLoaded(), 0);
-    EXPECT_EQ(cache.GetUses(0), 0);
-}
-
-TEST_F(RulCacheTest, AFileThatCannotBeReadLeavesAnEmptySetThatCountsAsLoaded) {
-    auto t = MakeTable({{0, 0}, {1, 1}});
-    TRulCache cache(2);
-    for (int k = 0; k < 3; ++k) cache.AddRulMemory(*SetOf(*t, {k}));
+    // The empty set of a failed load stays in its slot, loaded.
     ASSERT_EQ(std::remove("RUL1"), 0);
-    {
-        LogCapture log;
-        try {
-            cache.GetRulMemory(1);
-            FAIL() << "a missing file loaded";
-        } catch (const CalcErrorText& e) {
-            EXPECT_EQ(e.GetCode(), 6);
-        }
-    }
-    EXPECT_TRUE(cache.IsLoaded(1));
-    EXPECT_EQ(cache.GetNoLoaded(), 1);
-    EXPECT_EQ(cache.GetUses(1), 0);
-    TRulMemory* empty = cache.GetRulMemory(1);
-    EXPECT_EQ(empty->GetNoRules(), 0);
+    EXPECT_THROW(cache.GetRulMemory(1), CalcErrorText);
+    EXPECT_EQ(cache.GetRulMemory(1)->GetNoRules(), 0);
     EXPECT_EQ(cache.GetUses(1), 1);
     cache.GetRulMemory(0);
     cache.GetRulMemory(2);
@@ -183,48 +120,23 @@ TEST_F(RulCacheTest, AFileThatCannotBeReadLeavesAnEmptySetThatCountsAsLoaded) {
 }
 
 TEST_F(RulCacheTest, ALongRandomFetchSequenceGivesBackEverySetAsItWas) {
-    // Rule sets of LEM2 on weather and contact-lenses and of random one-descriptor rules.
-    std::vector<std::unique_ptr<TRulMemory>> sets;
-    std::vector<std::unique_ptr<TTable>> tables;
-    for (const char* name : {"weather.nominal.tab", "contact-lenses.tab"}) {
-        auto t = std::make_unique<TTable>();
-        t->Load((std::string(VARNEL_TABLES) + "/" + name).c_str());
-        for (double fraction : {0.0, 0.5}) {
-            TDValInfo classes;
-            classes.CalcFromTable(*t);
-            auto m = std::make_unique<TRulMemory>();
-            testing::internal::CaptureStdout();
-            m->CalculateRulesLEM2(t.get(), classes, fraction);
-            testing::internal::GetCapturedStdout();
-            m->CalcRulesInfo(t.get(), 2);
-            sets.push_back(std::move(m));
-        }
-        tables.push_back(std::move(t));
-    }
-    SeedRand(3);
-    auto r = MakeTable({{0, 0}, {1, 1}, {2, 0}, {3, 1}, {4, 0}, {5, 1}});
-    for (int k = 0; k < 8; ++k) {
-        std::vector<int> values;
-        for (int i = 0; i <= k; ++i) values.push_back(Rand() % 6);
-        sets.push_back(SetOf(*r, values));
-    }
     std::vector<std::string> bytes;
     TRulCache cache(3);
-    for (size_t k = 0; k < sets.size(); ++k) {
-        bytes.push_back(BytesOf(*sets[k]));
-        EXPECT_EQ(cache.AddRulMemory(*sets[k]), static_cast<int>(k));
+    SeedRand(3);
+    for (int k = 0; k < 10; ++k) {
+        std::vector<int> values;
+        for (int i = 0; i <= k; ++i) values.push_back(Rand() % 12);
+        auto m = SetOf(values);
+        bytes.push_back(BytesOf(*m));
+        cache.AddRulMemory(*m);
     }
-    sets.clear();  // the cache answers from its files alone
     const int n = static_cast<int>(bytes.size());
     for (int step = 0; step < 200; ++step) {
-        // Skewed: low slots more often.
-        const int i = (Rand() % n) * (Rand() % n) / n;
-        TRulMemory* m = cache.GetRulMemory(i);
-        ASSERT_EQ(BytesOf(*m), bytes[static_cast<size_t>(i)]) << "slot " << i << " at step " << step;
+        const int i = (Rand() % n) * (Rand() % n) / n;  // low slots more often
+        ASSERT_EQ(BytesOf(*cache.GetRulMemory(i)), bytes[static_cast<size_t>(i)]) << "slot " << i;
+        const std::vector<bool> loaded = Loaded(cache);
+        ASSERT_EQ(std::count(loaded.begin(), loaded.end(), true), cache.GetNoLoaded());
         ASSERT_LE(cache.GetNoLoaded(), 3);
-        int loaded = 0;
-        for (int s = 0; s < n; ++s) loaded += cache.IsLoaded(s) ? 1 : 0;
-        ASSERT_EQ(loaded, cache.GetNoLoaded());
     }
 }
 
