@@ -355,6 +355,20 @@ TEST(RuleShortening, AlfaDecidesBetweenDroppedWholeAndShortened) {
         EXPECT_EQ(Conditions(high), std::vector<std::string>{"0=1 2=1 -> 1"});
         EXPECT_EQ(Conditions(low), std::vector<std::string>{"0=1 -> 1"});
     }
+    // Nine of ten objects of decision 1: accuracy 0.9 is alfa 0.9 in single precision
+    // (though not in double), so the rule stays whole although removals keep 0.9.
+    {
+        TTable nine;
+        nine.CreateTable(12, 3);
+        for (int o = 0; o < 12; ++o) {
+            nine.SetTable(o, 0, o < 10 ? 1 : 0);
+            nine.SetTable(o, 1, o < 10 ? 1 : 0);
+            nine.SetTable(o, 2, o == 0 || o >= 10 ? 0 : 1);
+        }
+        TRulMemory target;
+        MemoryOf(One(RuleOf({{0, 1}, {1, 1}}, 1)))->ShortenRules(nine, 0.9f, target);
+        EXPECT_EQ(Conditions(target), std::vector<std::string>{"0=1 1=1 -> 1"});
+    }
     // (0=1) -> 1 has accuracy 0.8: dropped at 0.9.
     {
         TRulMemory target;
