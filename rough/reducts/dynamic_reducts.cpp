@@ -1,10 +1,12 @@
 #include "rough/reducts/dynamic_reducts.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <string>
 
 #include "core/alloc_guard.h"
+#include "core/decision_values.h"
 #include "core/error.h"
 #include "core/random.h"
 #include "core/report.h"
@@ -21,6 +23,24 @@ std::string Real(double v) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", v);
     return text;
+}
+
+// "No answer" must be no decision value: one below the smallest, or, when that is the least
+// int, the least int that is none of them. With no values at all, -1.
+int NoAnswerValue(const TDValInfo* values) {
+    const int n = values->GetNoDecVal();
+    if (n == 0) return -1;
+    int smallest = values->GetDecVal(0);
+    for (int i = 1; i < n; ++i) smallest = std::min(smallest, values->GetDecVal(i));
+    if (smallest > INT_MIN) return smallest - 1;
+    const auto taken = [&](int v) {
+        for (int i = 0; i < n; ++i)
+            if (values->GetDecVal(i) == v) return true;
+        return false;
+    };
+    int none = INT_MIN;
+    while (taken(none)) ++none;  // at most n steps: there are n values
+    return none;
 }
 
 }  // namespace
@@ -171,4 +191,62 @@ std::vector<int> TDynamicReducts::GetBestReduct(int /*a*/, int* count, TRedMemor
     *count = static_cast<int>(selected.size());
     if (selected.empty()) WriteStdoutLine("UWAGA: BRAK REDUKTOW!!!");
     return selected;
+}
+
+std::vector<int> AnswerByReducts(TRed* const* reducts, int n, const TTable* train, const TTable* test, int none) {
+    std::vector<int> answers =
+        OrOutOfMemory([&] { return std::vector<int>(static_cast<size_t>(test->GetNoObj()), none); });
+    int remaining = test->GetNoObj();
+    for (int r = 0; r < n && remaining > 0; ++r) {
+        WriteStdout(std::to_string(r) + " ");
+        for (int o = 0; o < test->GetNoObj(); ++o) {
+            int& answer = answers[static_cast<size_t>(o)];
+            if (answer != none) continue;
+            answer = reducts[r]->ClassifyObject(train, test, o, none);
+            if (answer != none) --remaining;
+        }
+    }
+    return answers;
+}
+
+// Nothing answered gives accuracy 0 and error 1 rather than 0 / 0; an empty test table gives
+// shares of 0.
+void TDynamicReducts::TestReducts(const TTable* train, const TDValInfo* values, const TTable* test) {
+    const int noAttr = train->GetNoAttr();
+    if (noAttr < 1 || test->GetNoAttr() != noAttr) throw CalcError(9);
+    memory.reset();
+    memory = OrOutOfMemory([] { return std::make_unique<TRedMemory>(); });
+    memory->LoadReducts("TEST.RED");
+    WriteStdoutLine("Liczba reduktow: " + std::to_string(memory->GetNoRed()));
+
+    std::vector<TRed*> reducts =
+        OrOutOfMemory([&] { return std::vector<TRed*>(static_cast<size_t>(memory->GetNoRed())); });
+    int n = 0;
+    memory->GetRedArray(reducts.data(), &n);
+    for (const TRed* r : reducts) {
+        for (int a : *r->GetAttributes())
+            if (a < 0 || a >= noAttr) throw CalcError(5);
+    }
+    SortByStability(reducts.data(), 0, n - 1);
+
+    const int none = NoAnswerValue(values);
+    const std::vector<int> answers = AnswerByReducts(reducts.data(), n, train, test, none);
+    const int objects = test->GetNoObj();
+    int correct = 0;
+    int unanswered = 0;
+    for (int o = 0; o < objects; ++o) {
+        const int answer = answers[static_cast<size_t>(o)];
+        if (answer == none)
+            ++unanswered;
+        else if (answer == test->Value(o, noAttr - 1))
+            ++correct;
+    }
+    const int answered = objects - unanswered;
+    const float accuracy = answered == 0 ? 0.0f : static_cast<float>(correct) / static_cast<float>(answered);
+    const float error = 1.0f - accuracy;
+    const float unansweredShare = objects == 0 ? 0.0f : static_cast<float>(unanswered) / static_cast<float>(objects);
+    const float correctShare = objects == 0 ? 0.0f : static_cast<float>(correct) / static_cast<float>(objects);
+    WriteStdoutLine("");
+    WriteStdoutLine("Results: " + Real(accuracy) + " " + Real(error) + " " + Real(unansweredShare) + " " +
+                    Real(correctShare));
 }

@@ -3,7 +3,9 @@
 #include <memory>
 #include <vector>
 
+class TDValInfo;
 class TPosRegion;
+class TRed;
 class TRedMemory;
 class TTable;
 
@@ -44,6 +46,14 @@ public:
     // reduct reaches 0.1. a is not used.
     std::vector<int> GetBestReduct(int a, int* count, TRedMemory* m);
 
+    // The test objects classified by the reducts of "TEST.RED" in the working folder, which
+    // replace the memory: the most stable reduct first (AnswerByReducts), "no answer" being
+    // one below the smallest decision value. Prints "Liczba reduktow: " and their number,
+    // each reduct tried, an empty line and "Results: " with the accuracy over the answered
+    // objects, the error, the unanswered share and the correct share. Tables of different
+    // columns (or none) are CalcError 9, a reduct naming a column they lack CalcError 5.
+    void TestReducts(const TTable* train, const TDValInfo* values, const TTable* test);
+
     TRedMemory* GetMemory() const { return memory.get(); }
     TTable* GetSubtable() const { return subtable.get(); }
 
@@ -58,3 +68,9 @@ private:
     std::unique_ptr<TRedMemory> memory;
     std::unique_ptr<TTable> subtable;
 };
+
+// The answer of each test object by reducts taken in the given order: the first whose
+// matching training objects agree on a decision other than none (TRed::ClassifyObject);
+// none where no reduct answers. While objects remain without an answer, each reduct tried
+// prints its position and a blank.
+std::vector<int> AnswerByReducts(TRed* const* reducts, int n, const TTable* train, const TTable* test, int none);

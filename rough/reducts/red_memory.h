@@ -68,6 +68,11 @@ private:
     std::unique_ptr<TIntSack> attributes;
 };
 
+// Entries lo..hi of the array by decreasing stability: the quicksort whose pivot is the entry
+// at lo and whose left part collects the entries more stable than it. It is not stable, so
+// equal stabilities keep the arrangement it gives them (all equal: the array as it was).
+void SortByStability(TRed** reducts, int lo, int hi);
+
 // A node of the reduct tree: reducts that come before the node's one lie to the left, those
 // after it to the right. The tree is not balanced (its shape is the insertion order's), so
 // every walk is iterative and visits a node before its left and then its right subtree.

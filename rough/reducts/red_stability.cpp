@@ -2,9 +2,11 @@
 // table, and the reducts' counting walks over the memory.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/alloc_guard.h"
+#include "core/quick_sort.h"
 #include "core/report.h"
 #include "core/table.h"
 #include "rough/reducts/pos_region.h"
@@ -68,6 +70,15 @@ std::unique_ptr<TTable> TRed::GetReducedTable(const TTable* t) const {
         row[len] = t->Value(o, t->GetNoAttr() - 1);
     }
     return table;
+}
+
+// With the key -stability, "below the pivot" is "more stable than it" (IsMoreStable). The
+// partitions run from an explicit list: equal stabilities would recurse as deep as there
+// are reducts.
+void SortByStability(TRed** reducts, int lo, int hi) {
+    PivotFirstQuickSort(
+        lo, hi, [reducts](int i) { return -reducts[i]->GetStability(); },
+        [reducts](int i, int j) { std::swap(reducts[i], reducts[j]); });
 }
 
 // ---- TRedLeaf walks
