@@ -225,12 +225,16 @@ public:
         OrOutOfMemory([&] { scores.assign(static_cast<size_t>(classes), 0.0); });
         if (!distinctClasses) {
             // Two classes of one decision value share their rules: each gets its own pass.
-            for (int k = 0; k < classes; ++k) scores[static_cast<size_t>(k)] = Score(info, k, method, t, o, thresholds, kind);
+            for (int k = 0; k < classes; ++k) {
+                scores[static_cast<size_t>(k)] = Score(info, k, method, t, o, thresholds, kind);
+            }
             return;
         }
-        std::vector<Tally> tallies = OrOutOfMemory([&] { return std::vector<Tally>(static_cast<size_t>(classes), Tally(method)); });
+        std::vector<Tally> tallies =
+            OrOutOfMemory([&] { return std::vector<Tally>(static_cast<size_t>(classes), Tally(method)); });
         for (Entry& e : rules) {
-            tallies[static_cast<size_t>(e.klass)].Add(Ballot{*e.rule, e.support, t, o, ThresholdOf(e.klass, thresholds), kind});
+            const Ballot b{*e.rule, e.support, t, o, ThresholdOf(e.klass, thresholds), kind};
+            tallies[static_cast<size_t>(e.klass)].Add(b);
         }
         for (int k = 0; k < classes; ++k) {
             scores[static_cast<size_t>(k)] = ScoreOf(method, tallies[static_cast<size_t>(k)].Raw(), info.GetDCNoObj(k));
@@ -242,7 +246,9 @@ public:
         const int d = info.GetDecVal(k);
         Tally tally(method);
         for (Entry& e : rules) {
-            if (e.rule->GetDecision() == d) tally.Add(Ballot{*e.rule, e.support, t, o, ThresholdOf(k, thresholds), kind});
+            if (e.rule->GetDecision() == d) {
+                tally.Add(Ballot{*e.rule, e.support, t, o, ThresholdOf(k, thresholds), kind});
+            }
         }
         return ScoreOf(method, tally.Raw(), info.GetDCNoObj(k));
     }
