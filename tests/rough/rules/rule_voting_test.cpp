@@ -431,6 +431,16 @@ TEST(RuleVoting, ProbabilisticSumSupportsFromTheTreesAndEmptyClasses) {
         EXPECT_EQ(evaluated.memory.ClassScore(info, 0, *t, 1, method), 0.0) << method;
     }
     EXPECT_EQ(evaluated.memory.ClassifyObject(info, 0, *t, 1, predicted), 1);
+
+    // A class list read from a file may name a decision twice: both entries get its score.
+    ScratchDir dir;
+    WriteFileBytes(dir.File("info"), "DecValInfo:\n2\n1 1 \n1 1 \n0\n0 0 \n0\n0 0 \n");
+    TDValInfo twice;
+    twice.Load(dir.File("info").c_str());
+    EXPECT_EQ(hand.memory.ClassifyObject(twice, 4, *t, 3, predicted), 0);
+    EXPECT_EQ(predicted, 1);
+    EXPECT_EQ(twice.GetDistrib(0), 1.0);
+    EXPECT_EQ(twice.GetDistrib(1), 1.0);
 }
 
 TEST(RuleVoting, AnEqualBestScoreTakesOverAlwaysOnceThenByTheDraw) {
