@@ -200,7 +200,8 @@ public:
     void ShortenRuleEx(const TLeaf* node, const TTable& t, const TTable& u, float alfa, TRulMemory& target,
                        std::vector<int>& mask, std::vector<int>& bestMask) const;
     // Descriptors go while the masked weight rises and the accuracy stays at alfa or above;
-    // a rule that needs no shortening moves into the target itself.
+    // a rule that needs no shortening moves into the target itself. A rule cut down to one
+    // descriptor keeps one drawn by RandomInt instead, whatever its accuracy.
     void ShortenRuleByWeight(TLeaf* node, const TTable& t, TRulMemory& target, float alfa, std::vector<int>& mask,
                              std::vector<int>& counts);
 
