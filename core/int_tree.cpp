@@ -3,6 +3,7 @@
 #include <climits>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "core/error.h"
 #include "core/int_sack.h"
@@ -161,6 +162,32 @@ void TIntTree::GetMostFrequent(int& bestKey, int& bestCount) const {
             bestCount = node.count;
         }
     });
+}
+
+// ---- TIntTreeBuilder
+
+// The greatest node has no right child and a greater key goes nowhere else from the root;
+// likewise on the left for the smallest. An equal key counts at that node.
+void TIntTreeBuilder::Add(int key) {
+    if (root == nullptr) {
+        root.reset(NewLeaf<TIntTree>(key));
+        smallest = greatest = root.get();
+        return;
+    }
+    if (key >= greatest->GetKey()) {
+        greatest->Add(key);
+        if (greatest->GetRight() != nullptr) greatest = greatest->GetRight();
+    } else if (key <= smallest->GetKey()) {
+        smallest->Add(key);
+        if (smallest->GetLeft() != nullptr) smallest = smallest->GetLeft();
+    } else {
+        root->Add(key);
+    }
+}
+
+std::unique_ptr<TIntTree> TIntTreeBuilder::Release() {
+    smallest = greatest = nullptr;
+    return std::move(root);
 }
 
 // ---- TInt2Tree

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <ostream>
 
 #include "core/tree_walk.h"
@@ -60,6 +61,23 @@ private:
     TIntTree* right = nullptr;
     int key;
     int count;
+};
+
+// Builds a counting tree key by key into the very tree that adding every key through the
+// root gives (the first key makes the root), without the walk down for a key beyond the
+// greatest or below the smallest so far: that one hangs straight below the node holding
+// the greatest or smallest key. Keys that come sorted, as object numbers do, would otherwise
+// walk the whole list-shaped tree each time. Allocation failures throw CalcError(2).
+class TIntTreeBuilder {
+public:
+    void Add(int key);
+    // The tree built (null when no key came); the builder starts afresh.
+    std::unique_ptr<TIntTree> Release();
+
+private:
+    std::unique_ptr<TIntTree> root;
+    TIntTree* smallest = nullptr;
+    TIntTree* greatest = nullptr;
 };
 
 // Occurrences of (attribute, value) pairs, ordered by a, then b.

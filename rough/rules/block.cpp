@@ -2,12 +2,48 @@
 
 #include <string>
 
+#include "core/alloc_guard.h"
+#include "core/dictio_set.h"
 #include "core/report.h"
 #include "core/table.h"
+#include "core/text_scan.h"
 
 namespace {
 
 int Decision(const TTable& t, int o) { return t.GetTable(o, t.GetNoAttr() - 1); }
+
+// Formatted extraction from a stream, and the same from a text in memory: both skip white
+// space before a character or a number.
+struct StreamSource {
+    std::istream& in;
+    bool Char(char& c) { return static_cast<bool>(in >> c); }
+    bool Int(int& v) { return static_cast<bool>(in >> v); }
+};
+
+struct ScannerSource {
+    TextScanner& in;
+    bool Char(char& c) { return in.ReadChar(c); }
+    bool Int(int& v) { return in.ReadInt(v) != TextScanner::Read::Fail; }
+};
+
+// The separators are taken as they come ("(1,2)" reads as (1=2)). Once a read fails the
+// text has nothing more to give: looping on a "(" that no longer changes would never end,
+// and a half-read descriptor is no descriptor.
+template <class Source>
+int ReadDescriptors(TBlock& block, Source in) {
+    char c = 0;
+    if (!in.Char(c)) return 0;
+    while (c == '(') {
+        int a = 0;
+        int v = 0;
+        char separator = 0;
+        if (!in.Int(a) || !in.Char(separator) || !in.Int(v) || !in.Char(separator)) return 0;
+        OrOutOfMemory([&] { block.AddDescriptor(a, v); });
+        if (!in.Char(c)) return 1;
+        if (c == '&' && !in.Char(c)) return 1;
+    }
+    return 1;
+}
 
 }  // namespace
 
@@ -47,6 +83,32 @@ void TBlock::PrintAttrs(std::ostream& out) const {
     out << GetNoDesc() << "  ";
     for (int a : attributes) out << a << ' ';
 }
+
+// Without a dictionary names and texts are shown by their numbers, as every mode then does.
+void TBlock::Print(std::ostream& out, const TDictioSet* dict, int mode) const {
+    const bool names = dict != nullptr && (mode == 1 || mode == 2);
+    for (int i = 0; i < GetNoDesc(); ++i) {
+        const int a = GetAttr(i);
+        const int v = GetValue(i);
+        if (i > 0) out << '&';
+        out << '(';
+        if (names) {
+            out << dict->GetAttrName(a) << '=';
+        } else {
+            out << a << '=';
+        }
+        if (names && mode == 1) {
+            out << dict->GetTextForCode(a, v);
+        } else {
+            out << v;
+        }
+        out << ')';
+    }
+}
+
+int TBlock::Read(std::istream& in) { return ReadDescriptors(*this, StreamSource{in}); }
+
+int TBlock::Read(TextScanner& in) { return ReadDescriptors(*this, ScannerSource{in}); }
 
 // A rule without conditions is never built on purpose: meeting one means the rule
 // generation went wrong, and the process stops before it can classify anything with it.

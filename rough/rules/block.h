@@ -1,10 +1,13 @@
 #pragma once
 
+#include <istream>
 #include <ostream>
 
 #include "core/int_sack.h"
 
+class TDictioSet;
 class TTable;
+class TextScanner;
 
 // The condition part of a decision rule: a conjunction of descriptors (attribute = value).
 // Descriptor i is (attributes[i], values[i]); descriptors stay in the order they were added,
@@ -29,6 +32,21 @@ public:
     int ContainsAttr(int a) const { return attributes.IsIn(a); }
 
     void PrintAttrs(std::ostream& out) const;
+
+    // The text form: descriptors "(" attribute "=" value ")" joined by "&", no line end.
+    // Mode 2 writes attribute names and value numbers, mode 1 names and value texts, any
+    // other mode numbers only; without a dictionary every mode writes numbers. A position or
+    // code the dictionary does not hold raises its DictError.
+    void Print(std::ostream& out, const TDictioSet* dict, int mode) const;
+    // Appends the descriptors of the numeric text form, white space skipped, and consumes the
+    // character that ends the block (the first after a descriptor that is neither "&" nor
+    // "("): on (1=2)&(3=4)=>(5=6) two descriptors and the first "=". A text whose first
+    // character is not "(" reads as no descriptor. 0 when the text ends before any character,
+    // and when a descriptor breaks off (a number that cannot be read, or the end of the text
+    // inside it): the block keeps the descriptors before it and the reader should stop
+    // there. Otherwise 1. The second form reads a text already in memory.
+    int Read(std::istream& in);
+    int Read(TextScanner& in);
 
     // Testing an object against a block without descriptors ends the process (code 0).
     int TestObj(const TTable& t, int o) const;

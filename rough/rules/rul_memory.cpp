@@ -195,6 +195,10 @@ void TRulMemory::InsertRule(std::unique_ptr<TRuleComp> rule) {
         rule->Publish();
         return;
     }
+    if (indexing) {
+        InsertIndexed(std::move(rule));
+        return;
+    }
     if (root == nullptr) {
         root = OrOutOfMemory([&] { return new TLeaf(rule.get()); });
         rule.release();

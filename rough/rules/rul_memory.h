@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <ostream>
+#include <set>
 #include <vector>
 
 #include "core/int_sack.h"
@@ -10,6 +11,7 @@
 #include "rough/rules/rule_comp.h"
 
 class TDValInfo;
+class TDictioSet;
 class TGeneralDec;
 class TRed;
 class TTable;
@@ -48,6 +50,13 @@ public:
     void CalcRulesInfo(const TTable& table, int mode);
     void PrintRules(std::ostream& out) const;
     void RemapAttributes(const TRed& map);
+
+    // The rules of the subtree in walk order, one record each, against the decision
+    // attribute given: the line of the rules file in the print mode (see TBlock::Print), or,
+    // with objInfo 1, the six lines of the file with object lists (always numeric).
+    void SaveRules(std::ostream& out, int decisionAttr, const TDictioSet* dict, int mode, int objInfo) const;
+    // The rule lines of the rules of decision d that the covering selected.
+    void SaveRulesEx(std::ostream& out, int decisionAttr, const TDictioSet* dict, int mode, int d) const;
 
     // The raw votes of the rules of decision d for object o of t, before any division by
     // the class size (TRulMemory's voting methods say which rules count and how). With
@@ -137,6 +146,26 @@ public:
 
     void CalcRulesInfo(TTable* t, int mode);
     void RemapAttributes(const TRed& map);
+
+    // The rule files. Each is written whole in place of the old one; a file that cannot be
+    // written throws CalcErrorText 7 after its LOG line (SaveRules alone first logs "Saving
+    // rules..."). The first line counts the rules listed.
+    // "DECISION RULES (n)", then a rule line per rule in the print mode (0 numbers; 1 and 2
+    // take names and texts from the dictionary, see TBlock::Print). Only mode 0 reads back.
+    void SaveRules(const char* file, const TDictioSet* dict, int mode) const;
+    // "DECISION RULES:", then per rule its line without statistics, the count and numbers of
+    // its matching objects of its own decision, the same of other decisions, and a line of
+    // weight and decision.
+    void SaveRulesWithObjInfo(const char* file) const;
+    // The count, then the line of TRuleComp::Print per rule.
+    void SaveRulesCompact(const char* file) const;
+    // Replace the rules by those of a file (CalcErrorText 6 when it cannot be read), each
+    // with generating object -1 and stored in any quiet mode, duplicates once. The first line
+    // is skipped. A rule that cannot be read whole ends the reading: the rules before it
+    // stay. LoadRules takes the decision attribute from the first rule; the second keeps one
+    // already set.
+    void LoadRules(const char* file);
+    void LoadRulesWithObjInfo(const char* file);
     // Hands every rule of the subtree, in walk order, to the target memory, leaving the
     // nodes without rules.
     void MoveRules(TLeaf* node, TRulMemory& target);
@@ -219,6 +248,19 @@ public:
     static double MaskedWeight(const TTable& t, const TBlock& block, int n, int d, const int* mask, int* counts);
 
 private:
+    struct LeafOrder {
+        using is_transparent = void;
+        bool operator()(const TLeaf* a, const TLeaf* b) const;
+        bool operator()(const TLeaf* a, const TRuleComp* b) const;
+        bool operator()(const TRuleComp* a, const TLeaf* b) const;
+    };
+    class IndexedLoad;
+
+    void Load(const char* file, bool objInfo);
+    // InsertRule while a load rebuilds the tree: the nodes in rule order find where a walk
+    // from the root would end.
+    void InsertIndexed(std::unique_ptr<TRuleComp> rule);
+
     // The descriptors (k, the object's value) of the mask's bits k < conditions; null when one
     // of those values is missing.
     static std::unique_ptr<TBlock> BlockOfMask(const TTable& t, int object, int mask, int conditions);
@@ -238,7 +280,20 @@ private:
     TTable* table = nullptr;  // not owned
     int ReductLimit = 100;
     int SpeedLevel = 1;
+    // The tree's nodes in rule order, kept only while a load fills the emptied tree: a file
+    // reproduces the shape of its tree, and a sorted file's list-shaped tree would cost a
+    // walk down the whole list per rule. Outside a load the tree may be changed through its
+    // nodes (rules emptied, attributes remapped), which no index could follow.
+    std::set<TLeaf*, LeafOrder> loadIndex;
+    bool indexing = false;
 };
+
+// The decision part of a rule line, "=>(" attribute "=" decision ")": in mode 1 the name and
+// the decision's text, in mode 2 "=>(" name "= " decision " )"; numbers in place of names and
+// texts without a dictionary. Then the statistics: " " positive " " negative " " weight, in
+// mode 2 with "  " and the accuracy (single precision, 0 without supports) before the weight.
+void PrintDecisionPart(std::ostream& out, int decisionAttr, int decision, const TDictioSet* dict, int mode);
+void PrintRuleStatistics(std::ostream& out, const TRuleComp& rule, int mode);
 
 // "BLAD KRYTYCZNY: " and the name of the operation that was asked for a rule without
 // descriptors, then "Wstawiam regule bez deskryptorow!" without a line end; the process ends

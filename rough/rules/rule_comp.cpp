@@ -23,27 +23,6 @@ std::unique_ptr<T> MakeOrOutOfMemory(Args&&... args) {
     return std::unique_ptr<T>(made);
 }
 
-// Object numbers arrive in increasing order, so each new key is the greatest so far and its
-// place is the right child of the key added last: adding it there gives the very tree that
-// adding it at the root would, without walking down the whole chain every time.
-class AscendingKeys {
-public:
-    void Add(int key) {
-        if (root == nullptr) {
-            root = MakeOrOutOfMemory<TIntTree>(key);
-            last = root.get();
-            return;
-        }
-        last->Add(key);
-        last = last->GetRight();
-    }
-    std::unique_ptr<TIntTree> Release() { return std::move(root); }
-
-private:
-    std::unique_ptr<TIntTree> root;
-    TIntTree* last = nullptr;
-};
-
 [[noreturn]] void UnknownScoreKind(const char* operation) {
     WriteStdoutLine(std::string("NIEMILY BLAD w TRuleComp::") + operation);
     EndProcess(0);
@@ -113,8 +92,8 @@ void TRuleComp::CalcObjInfo(const TTable& t) {
     RecNegObjInfo.reset();
     posSupport = 0;
     negSupport = 0;
-    AscendingKeys positive;
-    AscendingKeys negative;
+    TIntTreeBuilder positive;
+    TIntTreeBuilder negative;
     for (int i = 0; i < t.GetNoObj(); ++i) {
         CheckBreak(1);
         if (!TestObj(t, i)) continue;

@@ -31,6 +31,9 @@ public:
     // Null until an evaluation found a matching object (a warning goes to the LOG).
     TIntTree* GetRecPosObjInfo() const;
     TIntTree* GetRecNegObjInfo() const;
+    // The same without the warning, for writers that take a rule without object sets as it is.
+    const TIntTree* PosObjInfoIfAny() const { return RecPosObjInfo.get(); }
+    const TIntTree* NegObjInfoIfAny() const { return RecNegObjInfo.get(); }
     void SetRecPosObjInfo(std::unique_ptr<TIntTree> tree);
     void SetRecNegObjInfo(std::unique_ptr<TIntTree> tree);
 

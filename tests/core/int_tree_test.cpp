@@ -226,6 +226,38 @@ TEST(IntTree, DeepListsNeedNoStack) {
     EXPECT_EQ(printed.substr(0, 6), "0 -2 -");
 }
 
+// The builder must give the tree of adding every key through the root: same pre-order,
+// same counts, whatever the order, with runs of ascending and descending keys and repeats.
+TEST(IntTreeBuilder, BuildsTheTreeOfAddingThroughTheRoot) {
+    SeedRand(11);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<int> keys;
+        const int n = 1 + Rand() % 60;
+        for (int i = 0; i < n; ++i) {
+            const int kind = Rand() % 4;
+            const int last = keys.empty() ? 50 : keys.back();
+            keys.push_back(kind == 0 ? last + 1 + Rand() % 3 : kind == 1 ? last - Rand() % 3 : Rand() % 100);
+        }
+        auto root = std::make_unique<TIntTree>(keys[0]);
+        TIntTreeBuilder builder;
+        builder.Add(keys[0]);
+        for (size_t i = 1; i < keys.size(); ++i) {
+            root->Add(keys[i]);
+            builder.Add(keys[i]);
+        }
+        auto built = builder.Release();
+        ASSERT_NE(built, nullptr);
+        std::map<int, int> expected;
+        std::map<int, int> got;
+        Collect(root.get(), -1000, 1000, expected);
+        Collect(built.get(), -1000, 1000, got);
+        EXPECT_EQ(PreOrder(*built), PreOrder(*root));
+        EXPECT_EQ(got, expected);
+    }
+    TIntTreeBuilder none;
+    EXPECT_EQ(none.Release(), nullptr);
+}
+
 // ---- TInt2Tree
 
 std::unique_ptr<TInt2Tree> Tree2(std::initializer_list<std::pair<int, int>> pairs) {

@@ -2,10 +2,15 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "core/dict_error.h"
 #include "core/error.h"
 #include "core/table.h"
+#include "core/text_scan.h"
 #include "rough/rules/block.h"
+#include "tests/rough/rules/small_dictionary.h"
 #include "tests/rough/rough_test_util.h"
 #include "tests/support/test_files.h"
 
@@ -179,6 +184,93 @@ TEST(Block, CheckingAnEmptyBlockIsNoFailure) {
     int fail = 7;
     EXPECT_EQ(empty.CheckObj(*table, 1, 0, &fail), 1);
     EXPECT_EQ(fail, -1);
+}
+
+// ---- text form
+
+std::string Printed(const TBlock& block, const TDictioSet* dict, int mode) {
+    std::ostringstream out;
+    block.Print(out, dict, mode);
+    return out.str();
+}
+
+std::string Descriptors(const TBlock& block) {
+    std::string out;
+    for (int i = 0; i < block.GetNoDesc(); ++i) {
+        out += "(" + std::to_string(block.GetAttr(i)) + "," + std::to_string(block.GetValue(i)) + ")";
+    }
+    return out;
+}
+
+// What one Read gives on a text, from a stream and from the text in memory: the result, the
+// descriptors, and the character the reading stopped before (0 at the end).
+struct ReadResult {
+    int result;
+    std::string descriptors;
+    char next;
+    bool operator==(const ReadResult&) const = default;
+};
+
+ReadResult ReadFrom(const std::string& text, bool stream) {
+    TBlock block;
+    char next = 0;
+    std::istringstream in(text);
+    TextScanner scanner(text.data(), text.data() + text.size());
+    const int result = stream ? block.Read(in) : block.Read(scanner);
+    in.clear();
+    if (stream ? !(in >> next) : !scanner.ReadChar(next)) next = 0;
+    return {result, Descriptors(block), next};
+}
+
+TEST(BlockText, PrintsNumbersNamesOrTexts) {
+    const TBlock block = BlockOf({{0, 5}, {3, 1}});
+    EXPECT_EQ(Printed(block, nullptr, 0), "(0=5)&(3=1)");
+    EXPECT_EQ(Printed(TBlock(), nullptr, 0), "");
+
+    auto dict = SmallDictionary();
+    const TBlock named = BlockOf({{0, 0}, {2, 0}});
+    EXPECT_EQ(Printed(named, dict.get(), 1), "(x=lo)&(cls=no)");
+    EXPECT_EQ(Printed(named, dict.get(), 2), "(x=0)&(cls=0)");
+    for (int mode : {0, 3, -1}) EXPECT_EQ(Printed(named, dict.get(), mode), "(0=0)&(2=0)");
+    // Without a dictionary the modes that show names show numbers.
+    EXPECT_EQ(Printed(named, nullptr, 1), "(0=0)&(2=0)");
+    EXPECT_EQ(Printed(named, nullptr, 2), "(0=0)&(2=0)");
+
+    for (const TBlock& unknown : {BlockOf({{1, 0}}), BlockOf({{0, 7}}), BlockOf({{3, 0}})}) {
+        const int mode = unknown.GetAttr(0) == 3 ? 2 : 1;
+        try {
+            Printed(unknown, dict.get(), mode);
+            ADD_FAILURE() << Descriptors(unknown);
+        } catch (const DictError& e) {
+            EXPECT_EQ(e.GetCode(), 5);
+        }
+    }
+}
+
+TEST(BlockText, ReadsTheNumericForm) {
+    const std::vector<std::pair<std::string, ReadResult>> cases = {
+        {"(0=5)&(3=1)", {1, "(0,5)(3,1)", 0}},
+        // The block ends at the first "=" of "=>", which is consumed.
+        {"(1=2)&(3=4)=>(5=6)", {1, "(1,2)(3,4)", '>'}},
+        {" ( 1 = 2 ) & \n ( -3 = 4 ) x", {1, "(1,2)(-3,4)", 0}},
+        {"(2=7)", {1, "(2,7)", 0}},
+        {"", {0, "", 0}},
+        {" \n ", {0, "", 0}},
+        // No "(": no descriptor, the first character consumed.
+        {"=>(5=6)", {1, "", '>'}},
+        {"(1=2)(3=4)=", {1, "(1,2)(3,4)", 0}},
+        {"(1=2)&", {1, "(1,2)", 0}},
+        // A descriptor that breaks off is no descriptor, and ends the reading.
+        {"(1=2)&(x=lo)=>", {0, "(1,2)", 'x'}},
+        {"(1=2)&(3=", {0, "(1,2)", 0}},
+        {"(1=2)&(3=4", {0, "(1,2)", 0}},
+        {"(99999999999=1)", {0, "", '='}},
+    };
+    for (const auto& [text, expected] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(ReadFrom(text, true), expected);
+        EXPECT_EQ(ReadFrom(text, false), expected);
+    }
 }
 
 }  // namespace
