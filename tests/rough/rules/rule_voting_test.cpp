@@ -244,6 +244,41 @@ TEST_P(RealTableVoting, ClassifyTableAndLabelTableAgreeWithThePlainScorer) {
     EXPECT_EQ(reference->tieDraws > 0, std::string(GetParam()) == "breast-cancer.tab");
 }
 
+TEST_P(RealTableVoting, SupportMethodsAgreeAfterASaveAndReloadWithObjectLists) {
+    SplitRules& s = *split;
+    ScratchDir dir;
+    const std::string file = dir.File("rules");
+    s.memory.SaveRulesWithObjInfo(file.c_str());
+    TRulMemory loaded;
+    loaded.LoadRulesWithObjInfo(file.c_str());
+    ASSERT_EQ(loaded.GetNoRules(), s.memory.GetNoRules());
+    ReferenceVoter fromFile(loaded, s.info);
+    // The file keeps the object lists and supports exactly (weights to six digits only).
+    for (int kind : {-1, 0}) {
+        const std::vector<double> thresholds = reference->MiddleThresholds(0);
+        for (int method : {0, 1, 2, 5}) {
+            SCOPED_TRACE("kind " + std::to_string(kind) + " method " + std::to_string(method));
+            int errors = -1, errorsBefore = -2;
+            ResetRandomForTests();
+            s.memory.ClassifyTable(s.info, method, s.test, errorsBefore, kind, thresholds.data());
+            const TDValInfo before = s.info;
+            ResetRandomForTests();
+            loaded.ClassifyTable(s.info, method, s.test, errors, kind, thresholds.data());
+            ResetRandomForTests();
+            const ReferenceVoter::TableResult expected = fromFile.Classify(method, s.test, kind, thresholds);
+            EXPECT_EQ(errors, expected.errors);
+            EXPECT_EQ(errors, errorsBefore);
+            EXPECT_EQ(s.info.GetAccuracy(), expected.totalAccuracy);
+            EXPECT_EQ(s.info.GetCoverage(), before.GetCoverage());
+            for (int k = 0; k < s.info.GetNoDecVal(); ++k) {
+                EXPECT_EQ(s.info.GetDistrib(k), expected.accuracy[static_cast<size_t>(k)]) << k;
+                EXPECT_EQ(s.info.GetDistrib(k), before.GetDistrib(k)) << k;
+                EXPECT_EQ(s.info.GetDecValCov(k), expected.coverage[static_cast<size_t>(k)]) << k;
+            }
+        }
+    }
+}
+
 TEST_P(RealTableVoting, SingleObjectsRawVotesAndTheBestMethodAgreeWithThePlainScorer) {
     SplitRules& s = *split;
     const TRulMemory& m = s.memory;
