@@ -116,7 +116,7 @@ void TTempl::SearchTemplate(const TTable& table, const TTable& attributeMap, int
         LogMessage("Can't calculate template in TTempl::SearchTemplate");
         throw CalcError(4);
     }
-    attribute = bestColumn;
+    attribute = attributeMap.GetTable(0, bestColumn);
     value = bestValue;
     support = best;
     negated = 0;
