@@ -184,6 +184,69 @@ TEST_F(TreeTest, ASmallTreeInCreationOrderWithItsFilesWalksAndLayout) {
     EXPECT_EQ(other->GetMatching()->GetCoverage(), 0.0);
 }
 
+// The matching child, without column 0, splits by the root table's column 2 (its own
+// column 1); the non-matching child keeps column 0 and splits by it again with another value.
+TEST_F(TreeTest, SplitsNameTheRootTablesColumnsAtEveryLevel) {
+    const auto train = RowsTable({{1, 0, 2, 0}, {1, 1, 2, 1}, {1, 2, 2, 0}, {1, 3, 3, 1}, {1, 4, 4, 0},
+                                  {2, 5, 5, 0}, {2, 6, 6, 1}, {2, 7, 7, 0}, {3, 8, 8, 1}, {4, 9, 9, 1}});
+    TDValInfo info;
+    info.CalcFromTable(*train);
+    TRulCache cache(2);
+    TRCNode root;
+    root.Build(cache, *train, nullptr, info, nullptr, nullptr, 0, 0, 0, 1.0f, 0, 0, 4);
+    auto fields = [](const TRCNode* n) {
+        return std::vector<int>{n->GetSplit()->GetAttr(), n->GetSplit()->GetValue(), n->GetSplit()->GetSupport()};
+    };
+    ASSERT_EQ(root.CountNodes(), 7);
+    EXPECT_EQ(fields(&root), (std::vector<int>{0, 1, 5}));
+    EXPECT_EQ(fields(root.GetMatching()), (std::vector<int>{2, 2, 3}));
+    EXPECT_EQ(fields(root.GetNonMatching()), (std::vector<int>{0, 2, 3}));
+
+    // Each leaf's path cuts its part from the whole table, without the fixed columns.
+    const std::vector<std::pair<TRCNode*, Rows>> leaves{
+        {root.GetMatching()->GetMatching(), {{0, 0}, {1, 1}, {2, 0}}},
+        {root.GetMatching()->GetNonMatching(), {{3, 3, 1}, {4, 4, 0}}},
+        {root.GetNonMatching()->GetMatching(), {{5, 5, 0}, {6, 6, 1}, {7, 7, 0}}},
+        {root.GetNonMatching()->GetNonMatching(), {{3, 8, 8, 1}, {4, 9, 9, 1}}}};
+    for (const auto& [leaf, rows] : leaves) {
+        ASSERT_EQ(leaf->GetInternal(), 0);
+        TTable part;
+        leaf->GetPath()->SelectTable(*train, part);
+        EXPECT_EQ(TableRows(part), rows) << leaf->GetId() - root.GetId();
+    }
+    const TTemplSet& path = *root.GetNonMatching()->GetNonMatching()->GetPath();
+    ASSERT_EQ(path.GetCount(), 2);
+    EXPECT_EQ((std::vector<int>{path.GetTEMPL(0).GetAttr(), path.GetTEMPL(0).GetValue(), path.GetTEMPL(0).GetNegated(),
+                                path.GetTEMPL(1).GetAttr(), path.GetTEMPL(1).GetValue(), path.GetTEMPL(1).GetNegated()}),
+              (std::vector<int>{0, 1, 1, 0, 2, 1}));
+    for (int o = 0; o < 10; ++o) {
+        int result = 7;
+        root.Classify(cache, *RowOf(*train, o), result);
+    }
+    std::vector<int> tested;
+    for (const auto& leaf : leaves) tested.push_back(leaf.first->GetTested());
+    EXPECT_EQ(tested, (std::vector<int>{3, 2, 3, 2}));
+}
+
+// A validation part on which every rule errs: no ratio scores above 0, so the ratio and
+// the voting method given are replaced by 1.0 and 0.
+TEST_F(TreeTest, AdaptationWithNothingRightKeepsTheFullRatioAndMethodZero) {
+    const auto train = RowsTable({{0, 0, 0}, {0, 1, 0}, {1, 0, 1}, {1, 1, 1}});
+    const auto test = RowsTable({{0, 0, 1}, {1, 1, 0}, {0, 1, 1}});
+    TDValInfo info;
+    info.CalcFromTable(*train);
+    TRulCache cache(2);
+    TRCNode root;
+    root.Build(cache, *train, test.get(), info, nullptr, nullptr, 0, 0, 0, 0.5f, 3, 1, 100);
+    ASSERT_EQ(root.GetInternal(), 0);
+    EXPECT_GT(root.GetRuleCount(), 0);
+    EXPECT_EQ(root.GetShorteningRatio(), 1.0f);
+    EXPECT_EQ(root.GetVoteMethod(), 0);
+    int result = 7;
+    root.Classify(cache, *RowOf(*test, 0), result);
+    EXPECT_EQ(result, 0);
+}
+
 TEST_F(TreeTest, AccuracyAndCoverageCountAtEveryNodeOnTheWay) {
     const auto train = RowsTable({{0, 5, 0}, {0, 5, 0}, {1, 5, 1}, {1, 5, 1}, {0, 6, 0}, {1, 7, 1}, {2, 8, 0}});
     TDValInfo info;
@@ -323,6 +386,23 @@ TEST_P(TreeOnTable, PartsPartitionTheTableAndEveryObjectIsCountedOnItsWay) {
         EXPECT_EQ(part.GetNoObj(), n->GetObjects());
         deepest = std::max(deepest, n->GetPath()->GetCount());
         if (n->GetInternal()) {
+            // The split is the part's best template, named by the whole table's columns.
+            TTable map;
+            map.CreateTable(1, part.GetNoAttr());
+            int k = 0;
+            for (int a = 0; a < train.GetNoAttr(); ++a) {
+                bool fixed = false;
+                for (int i = 0; i < n->GetPath()->GetCount(); ++i) {
+                    const TTempl& t = n->GetPath()->GetTEMPL(i);
+                    fixed = fixed || (t.GetAttr() == a && t.GetNegated() == 0);
+                }
+                if (!fixed) map.SetTable(0, k++, a);
+            }
+            ASSERT_EQ(k, part.GetNoAttr());
+            TTempl best;
+            best.SearchTemplate(part, map, 0, 0);
+            EXPECT_EQ((std::vector<int>{n->GetSplit()->GetAttr(), n->GetSplit()->GetValue(), n->GetSplit()->GetSupport()}),
+                      (std::vector<int>{best.GetAttr(), best.GetValue(), best.GetSupport()}));
             EXPECT_GE(n->GetObjects(), c.minSize);
             EXPECT_EQ(n->GetMatching()->GetObjects(), n->GetSplit()->GetSupport());
             EXPECT_EQ(n->GetMatching()->GetObjects() + n->GetNonMatching()->GetObjects(), n->GetObjects());
