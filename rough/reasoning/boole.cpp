@@ -10,7 +10,9 @@
 #include "core/alloc_guard.h"
 #include "rough/reasoning/boole_steps.h"
 #include "rough/reasoning/discernibility.h"
+#include "rough/reasoning/pair_clauses.h"
 #include "rough/reasoning/term_expansion.h"
+#include "rough/reasoning/transversals.h"
 
 using discern::ClauseSets;
 using discern::SetList;
@@ -53,12 +55,12 @@ ClauseSets ClausesOf(const TIntSackSet* matrix, int width) {
     return c;
 }
 
-// The terms of Minimalization: the whole expansion of the matrix or only its prime terms.
-SetList Expand(const TIntSackSet* matrix, int k, discern::Expansion keep) {
+// The terms of Minimalization: the whole expansion of the matrix.
+SetList Expand(const TIntSackSet* matrix, int k) {
     const ClauseSets clauses = ClausesOf(matrix, k);
     if (clauses.Size() == 0) return SetList(clauses.Words());
     const TIntSack& first = *matrix->GetElem(0);
-    return discern::MultiplyOut(clauses, std::vector<int>(first.begin(), first.end()), keep);
+    return discern::MultiplyOut(clauses, std::vector<int>(first.begin(), first.end()));
 }
 
 std::unique_ptr<TIntSack> SackOfBits(const uint64_t* set, int words, int step) {
@@ -79,7 +81,7 @@ int CountBits(const uint64_t* set, int words) {
 // clause once in the order of its first pair: RemoveSupersets keeps exactly the first
 // occurrence of every clause that includes no other clause, in slot order. Here a clause is
 // tested only against the minimal ones with fewer attributes.
-void StoreMinimalClauses(const UniqueWordSets& clauses, int k, TIntSackSet& matrix) {
+void StoreMinimalClauses(const SetList& clauses, int k, TIntSackSet& matrix) {
     const int n = clauses.Size();
     const int words = clauses.Words();
     std::vector<int> size(static_cast<size_t>(n));
@@ -162,6 +164,8 @@ void TBoole::CalcAllLocalReducts(TTable* table, int object, int relative, int mi
 
 // Every pair (i, j), j < i, is counted for the LOG percentage; its clause is kept once, at
 // its first pair, so that memory grows with the distinct clauses and not with the pairs.
+// The pairs themselves are not visited in order (pair_clauses.h); the percentages, which
+// depend on their number alone, are logged when they are done.
 void TBoole::CreateDiscMatrix(TTable* table, int relative, int missing) {
     GetReducts();  // terms kept as bit sets belong to the old matrix
     if (verbose == 1) LogMessage("Creating disc. matrix");
@@ -171,33 +175,11 @@ void TBoole::CreateDiscMatrix(TTable* table, int relative, int missing) {
     const int words = discern::WordsFor(k);
     OrOutOfMemory([&] {
         matrix = std::make_unique<TIntSackSet>(ClauseSetStep(n));
-        UniqueWordSets clauses(words);
-        if (n >= 2) {
-            const std::vector<int> decisions = relative != 0 ? discern::Decisions(*table) : std::vector<int>();
-            const discern::ConditionColumns columns(*table, k);
-            // Word w of the clause of (i, j) is rows[w * n + j].
-            std::vector<uint64_t> rows(static_cast<size_t>(words) * n);
-            std::vector<uint64_t> clause(static_cast<size_t>(words));
-            discern::PairPercentLog percent(static_cast<long long>(n) * (n - 1) / 2);
-            long long counted = 0;
-            for (int i = 0; i < n; ++i) {
-                for (int w = 0; w < words; ++w) {
-                    discern::DifferingBits64(columns, w * 64, std::min(k, w * 64 + 64), i, i, missing,
-                                             rows.data() + static_cast<size_t>(w) * n);
-                }
-                for (int j = 0; j < i; ++j) {
-                    if (relative != 0 && decisions[static_cast<size_t>(j)] == decisions[static_cast<size_t>(i)]) continue;
-                    uint64_t any = 0;
-                    for (int w = 0; w < words; ++w) {
-                        clause[static_cast<size_t>(w)] = rows[static_cast<size_t>(w) * n + j];
-                        any |= clause[static_cast<size_t>(w)];
-                    }
-                    if (any != 0) clauses.Add(clause.data());
-                }
-                counted += i;
-                if (verbose == 1) percent.Reach(counted);
-                CheckBreak();
-            }
+        const SetList clauses = n >= 2 ? discern::DistinctPairClauses(*table, k, relative, missing) : SetList(words);
+        if (verbose == 1 && n >= 2) {
+            // The share of pairs done depends on their number alone.
+            const long long pairs = static_cast<long long>(n) * (n - 1) / 2;
+            discern::PairPercentLog(pairs).Reach(pairs);
         }
         StoreMinimalClauses(clauses, k, *matrix);
     });
@@ -210,32 +192,24 @@ void TBoole::CreateDiscMatrixForObject(TTable* table, int object, int relative, 
     discern::CheckObject(*table, object);
     const int n = table->GetNoObj();
     const int k = NoAttr;
-    const int words = discern::WordsFor(k);
     OrOutOfMemory([&] {
         matrix = std::make_unique<TIntSackSet>(n);
-        UniqueWordSets clauses(words);
-        std::vector<uint64_t> clause(static_cast<size_t>(words));
-        const int decision = table->GetNoAttr() - 1;
-        for (int j = 0; j < n; ++j) {
-            if (j == object) continue;
-            CheckBreak();
-            if (relative != 0 && table->GetTable(j, decision) == table->GetTable(object, decision)) continue;
-            if (discern::PairWords(*table, j, object, k, missing, words, clause.data())) clauses.Add(clause.data());
-        }
-        StoreMinimalClauses(clauses, k, *matrix);
+        StoreMinimalClauses(discern::DistinctObjectClauses(*table, object, k, relative, missing), k, *matrix);
     });
 }
 
-// The first clause's attributes start the terms; repeats are dropped at every step, which
-// keeps the first arrivals in the order that one removal at the end would leave. Of the
-// terms only those that can lead to prime ones are carried along: the clearing of the whole
-// expansion keeps just its prime terms, in their order (see ClearRedundant), and those are
-// what remains.
+// What the multiplying out and the clearing after it leave are the prime terms of the
+// expansion in the order of their first terms (see ClearRedundant): the minimal transversals
+// of the clauses, ordered by their keys (transversals.h). They are found without making the
+// terms; the whole expansion is made only when the terms are asked for before the clearing.
 void TBoole::Minimalization(int step) {
     if (verbose == 1) LogMessage("Minimalization...");
     resultStep = step;
     OrOutOfMemory([&] {
-        terms = std::make_unique<Terms>(Expand(matrix.get(), NoAttr, discern::Expansion::PrimeOnly));
+        const ClauseSets clauses = ClausesOf(matrix.get(), NoAttr);
+        SetList reducts = discern::MinimalTransversals(clauses.sets);
+        discern::OrderByExpansionKey(reducts, clauses.sets);
+        terms = std::make_unique<Terms>(std::move(reducts));
         terms->primeOnly = true;
     });
 }
@@ -299,7 +273,7 @@ TIntSackSet* TBoole::GetReducts() {
     if (terms) {
         OrOutOfMemory([&] {
             if (terms->primeOnly) {
-                terms->sets = Expand(matrix.get(), NoAttr, discern::Expansion::Whole);
+                terms->sets = Expand(matrix.get(), NoAttr);
                 terms->primeOnly = false;
             }
             const SetList& sets = terms->sets;
@@ -310,4 +284,31 @@ TIntSackSet* TBoole::GetReducts() {
         terms.reset();
     }
     return result.get();
+}
+
+discern::SetList TBoole::TakeReductSets() {
+    SetList out(1);
+    OrOutOfMemory([&] {
+        if (terms && !terms->primeOnly) {
+            out = std::move(terms->sets);
+            terms.reset();
+        } else {
+            const TIntSackSet* sacks = GetReducts();
+            int width = NoAttr;
+            for (int i = 0; sacks != nullptr && i < sacks->GetNoElem(); ++i) {
+                if (sacks->GetElem(i) == nullptr) continue;
+                for (int a : *sacks->GetElem(i)) width = std::max(width, a + 1);
+            }
+            out = SetList(discern::WordsFor(width));
+            std::vector<uint64_t> set(static_cast<size_t>(out.Words()));
+            for (int i = 0; sacks != nullptr && i < sacks->GetNoElem(); ++i) {
+                if (sacks->GetElem(i) == nullptr) continue;
+                std::fill(set.begin(), set.end(), 0);
+                for (int a : *sacks->GetElem(i)) SetBit(set.data(), a);
+                out.Append(set.data());
+            }
+        }
+        result = std::make_unique<TIntSackSet>(resultStep);
+    });
+    return out;
 }

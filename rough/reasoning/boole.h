@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/int_sack.h"
+#include "rough/reasoning/discernibility.h"
 
 class PairDistances;
 class TTable;
@@ -37,6 +38,9 @@ public:
     // The reducts, owned by the reasoner; a caller keeping a sack takes it out with
     // TIntSackSet::ClearElem. Null before the first calculation.
     TIntSackSet* GetReducts();
+    // The reducts in the same order as bit sets (attribute a is bit a % 64 of word a / 64),
+    // for callers that keep very many: no sack is made. The result is empty afterwards.
+    discern::SetList TakeReductSets();
 
     void CreateDiscMatrix(TTable* table, int relative, int missing);
     void CreateDiscMatrixForObject(TTable* table, int object, int relative, int missing);

@@ -10,6 +10,7 @@
 #include "rough/reasoning/boole.h"
 #include "rough/reasoning/boole_steps.h"
 #include "rough/reasoning/discernibility.h"
+#include "rough/reasoning/pair_clauses.h"
 #include "rough/reasoning/term_expansion.h"
 
 using discern::UniqueMasks;
@@ -139,8 +140,9 @@ void TBoole31::CalcAllLocalReducts(TTable* table, int object, int relative, int 
     discern::LocalSteps(*this, table, object, relative, missing);
 }
 
-// Every pair (i, j), j < i, in this order offers its clause to the absorbing work sack; the
-// masks of one object against all earlier ones are built a column at a time.
+// Every pair (i, j), j < i, in this order offers its clause to the absorbing work sack. A
+// clause offered before changes nothing there (the work sack always holds a part of every
+// clause offered), so the distinct clauses in the order of their first pairs are offered.
 void TBoole31::CreateDiscMatrix(TTable* table, int relative, int missing) {
     if (verbose == 1) LogMessage("Creating disc. matrix");
     NoAttr = discern::ConditionCount(*table, relative);
@@ -149,21 +151,9 @@ void TBoole31::CreateDiscMatrix(TTable* table, int relative, int missing) {
     const int k = NoAttr;
     OrOutOfMemory([&] {
         matrix = std::make_unique<TIntSack>(n);
-        const long long pairs = static_cast<long long>(n) * (n - 1) / 2;
-        discern::MaskAbsorber work(k, pairs);
-        if (n >= 2) {
-            const std::vector<int> decisions = relative != 0 ? discern::Decisions(*table) : std::vector<int>();
-            const discern::ConditionColumns columns(*table, k);
-            std::vector<uint32_t> masks(static_cast<size_t>(n));
-            for (int i = 0; i < n; ++i) {
-                CheckBreak();
-                discern::DifferingBits32(columns, 0, k, i, i, missing, masks.data());
-                for (int j = 0; j < i; ++j) {
-                    if (relative != 0 && decisions[static_cast<size_t>(j)] == decisions[static_cast<size_t>(i)]) continue;
-                    if (masks[static_cast<size_t>(j)] != 0) work.Offer(masks[static_cast<size_t>(j)]);
-                }
-            }
-        }
+        const discern::SetList distinct = n >= 2 ? discern::DistinctPairClauses(*table, k, relative, missing) : discern::SetList(1);
+        discern::MaskAbsorber work(k, distinct.Size());
+        for (int i = 0; i < distinct.Size(); ++i) work.Offer(static_cast<uint32_t>(*distinct.At(i)));
         for (uint32_t m : work.Result()) matrix->AddElem(static_cast<int>(m));
     });
     matrix->SortByBitCount(k);
@@ -178,15 +168,9 @@ void TBoole31::CreateDiscMatrixForObject(TTable* table, int object, int relative
     const int k = NoAttr;
     OrOutOfMemory([&] {
         matrix = std::make_unique<TIntSack>(n);
-        discern::MaskAbsorber work(k, n - 1);
-        const int decision = table->GetNoAttr() - 1;
-        for (int j = 0; j < n; ++j) {
-            if (j == object) continue;
-            CheckBreak();
-            if (relative != 0 && table->GetTable(j, decision) == table->GetTable(object, decision)) continue;
-            const uint32_t m = discern::PairMask(*table, j, object, k, missing);
-            if (m != 0) work.Offer(m);
-        }
+        const discern::SetList distinct = discern::DistinctObjectClauses(*table, object, k, relative, missing);
+        discern::MaskAbsorber work(k, distinct.Size());
+        for (int i = 0; i < distinct.Size(); ++i) work.Offer(static_cast<uint32_t>(*distinct.At(i)));
         for (uint32_t m : work.Result()) matrix->AddElem(static_cast<int>(m));
     });
     matrix->SortByBitCount(k);
@@ -232,6 +216,16 @@ void TBoole31::Minimalization(int step) {
 // final list already. Leaving it out changes no order that reaches the list: a term that
 // leads to a prime not yet listed comes only from terms that lead to it too, so none of
 // those is left out, and they keep their order within each level whatever else is dropped.
+//
+// The order this gives: every set between a prime T and a term t meets every clause, so T
+// is reached from t at level |t| - |T|, and within a level a set S stands where the
+// attributes t \ S, ascending, stand lexicographically among those of the other sets. A prime
+// is therefore listed with the first term of the multiplying out that includes it, and those
+// of one term by the number of attributes the term has beyond them, then by those
+// attributes. Unlike the sack reasoner's order (transversals.h) this cannot be read off a
+// prime alone: which term first includes it depends on terms that hold attributes outside
+// it, and whether a partial term can still grow into one that includes it is not decided by
+// its own attributes (a choice outside it can be the only way). So the terms are still made.
 void TBoole31::ClearRedundant(int step) {
     if (verbose == 1) LogMessage("Clearing redundant elements...");
     OrOutOfMemory([&] {

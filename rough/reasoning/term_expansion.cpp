@@ -9,77 +9,6 @@ namespace discern {
 
 namespace {
 
-// Which terms the expansion keeps: all of them, or those whose every attribute is the only
-// one they share with some clause. For the latter, the clauses that hold each attribute are
-// kept as a bit set over the clauses: a clause meets a set in a alone exactly when it holds a
-// and is not among those that hold two or more attributes of the set. Where those columns
-// would take too much room, the clauses are read one by one instead.
-class TermFilter {
-public:
-    TermFilter(const ClauseSets& clauses, Expansion keep)
-        : clauses(clauses), keep(keep), alone(static_cast<size_t>(clauses.Words())) {
-        if (keep == Expansion::Whole) return;
-        perColumn = static_cast<size_t>(clauses.Size() + 63) / 64;
-        const size_t attributes = static_cast<size_t>(clauses.Words()) * 64;
-        if (perColumn * attributes > kMaxColumnWords) return;
-        columns.assign(perColumn * attributes, 0);
-        for (int ci = 0; ci < clauses.Size(); ++ci) {
-            const uint64_t* c = clauses.At(ci);
-            for (int w = 0; w < clauses.Words(); ++w) {
-                for (uint64_t rest = c[w]; rest != 0; rest &= rest - 1) {
-                    const size_t a = static_cast<size_t>(w) * 64 + static_cast<size_t>(std::countr_zero(rest));
-                    columns[a * perColumn + static_cast<size_t>(ci) / 64] |= uint64_t{1} << (ci % 64);
-                }
-            }
-        }
-        once.resize(perColumn);
-        twice.resize(perColumn);
-    }
-
-    bool Keeps(const uint64_t* set) {
-        if (keep == Expansion::Whole) return true;
-        if (columns.empty()) return AloneAttributes(set, clauses, alone.data());
-        std::fill(once.begin(), once.end(), 0);
-        std::fill(twice.begin(), twice.end(), 0);
-        const int words = clauses.Words();
-        for (int w = 0; w < words; ++w) {
-            for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) {
-                const uint64_t* column = Column(w, rest);
-                for (size_t i = 0; i < perColumn; ++i) {
-                    twice[i] |= once[i] & column[i];
-                    once[i] |= column[i];
-                }
-            }
-        }
-        for (int w = 0; w < words; ++w) {
-            for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) {
-                const uint64_t* column = Column(w, rest);
-                uint64_t single = 0;
-                for (size_t i = 0; i < perColumn && single == 0; ++i) single = column[i] & ~twice[i];
-                if (single == 0) return false;
-            }
-        }
-        return true;
-    }
-
-private:
-    static constexpr size_t kMaxColumnWords = size_t{1} << 22;
-
-    // The column of the lowest attribute in `rest`, a word of the set at index w.
-    const uint64_t* Column(int w, uint64_t rest) const {
-        const size_t a = static_cast<size_t>(w) * 64 + static_cast<size_t>(std::countr_zero(rest));
-        return columns.data() + a * perColumn;
-    }
-
-    const ClauseSets& clauses;
-    Expansion keep;
-    size_t perColumn = 0;
-    std::vector<uint64_t> columns;
-    std::vector<uint64_t> once;
-    std::vector<uint64_t> twice;
-    std::vector<uint64_t> alone;
-};
-
 // The work of one step, kept between steps so that nothing is allocated per clause.
 struct StepWork {
     explicit StepWork(int words) : open(words), dropped(words), probe(static_cast<size_t>(words)) {}
@@ -100,7 +29,7 @@ struct StepWork {
 // terms that do not meet the clause, and all others are passed on without a hash.
 // False when every term meets the clause: the terms stay as they are.
 bool Step(const SetList& terms, const uint64_t* clause, const std::vector<int>& attrs, StepWork& work,
-          SetList& next, TermFilter& filter) {
+          SetList& next) {
     const int words = terms.Words();
     const int n = terms.Size();
     work.meets.resize(static_cast<size_t>(n));
@@ -155,7 +84,6 @@ bool Step(const SetList& terms, const uint64_t* clause, const std::vector<int>& 
             for (int w = 0; w < words; ++w) probe[w] = t[w];
             probe[a / 64] |= uint64_t{1} << (a % 64);
             if (anyDropped && work.dropped.Find(probe) >= 0) continue;
-            if (!filter.Keeps(probe)) continue;
             next.Append(probe);
         }
     }
@@ -163,15 +91,13 @@ bool Step(const SetList& terms, const uint64_t* clause, const std::vector<int>& 
 }
 
 // Terms of several words, copied into a new list at every step that changes them.
-SetList MultiplyOutListed(const ClauseSets& clauses, const std::vector<int>& first, Expansion keep) {
+SetList MultiplyOutListed(const ClauseSets& clauses, const std::vector<int>& first) {
     const int words = clauses.Words();
     UniqueWordSets start(words);
     std::vector<uint64_t> single(static_cast<size_t>(words));
-    TermFilter filter(clauses, keep);
     for (int a : first) {
         std::fill(single.begin(), single.end(), 0);
         single[static_cast<size_t>(a / 64)] = uint64_t{1} << (a % 64);
-        if (!filter.Keeps(single.data())) continue;
         start.Add(single.data());
     }
     SetList terms = start.TakeList();
@@ -179,7 +105,7 @@ SetList MultiplyOutListed(const ClauseSets& clauses, const std::vector<int>& fir
     StepWork work(words);
     for (int ci = 1; ci < clauses.Size(); ++ci) {
         CheckBreak();
-        if (Step(terms, clauses.At(ci), clauses.attrs[static_cast<size_t>(ci)], work, next, filter)) {
+        if (Step(terms, clauses.At(ci), clauses.attrs[static_cast<size_t>(ci)], work, next)) {
             std::swap(terms, next);
         }
     }
@@ -200,12 +126,11 @@ class LabelledTerms {
 public:
     using Label = unsigned __int128;
 
-    LabelledTerms(const std::vector<int>& first, uint64_t universe, TermFilter& filter)
-        : universe(universe), filter(filter), slots(16, -1) {
+    LabelledTerms(const std::vector<int>& first, uint64_t universe) : universe(universe), slots(16, -1) {
         std::vector<uint64_t> keys;
         for (int a : first) {
             const uint64_t key = uint64_t{1} << a;
-            if (std::find(keys.begin(), keys.end(), key) == keys.end() && Kept(key)) keys.push_back(key);
+            if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
         }
         const Label step = kTop / static_cast<Label>(keys.size() + 1);
         for (size_t i = 0; i < keys.size(); ++i) {
@@ -253,8 +178,6 @@ private:
     }
 
     bool Alive(int n) const { return n >= 0 && alive[static_cast<size_t>(n)]; }
-
-    bool Kept(uint64_t k) { return filter.Keeps(&k); }
 
     // A live node for the key: a former term's node comes back, else a new one.
     int Insert(uint64_t k) {
@@ -337,7 +260,6 @@ private:
             const uint64_t k = key[u] | (uint64_t{1} << a);
             const int n = Find(k);
             if (Alive(n) && lo[static_cast<size_t>(n)] < lo[u]) continue;
-            if (!Alive(n) && !Kept(k)) continue;
             taking.push_back(k);
         }
         const Label parts = taking.size();
@@ -369,7 +291,6 @@ private:
     }
 
     uint64_t universe;
-    TermFilter& filter;
     // The nodes, column by column: the scans read only the keys and the flags.
     std::vector<uint64_t> key;
     std::vector<Label> lo;
@@ -382,12 +303,11 @@ private:
     std::vector<uint64_t> taking;
 };
 
-SetList MultiplyOutLabelled(const ClauseSets& clauses, const std::vector<int>& first, Expansion keep) {
+SetList MultiplyOutLabelled(const ClauseSets& clauses, const std::vector<int>& first) {
     uint64_t universe = 0;
     for (int i = 0; i < clauses.Size(); ++i) universe |= *clauses.At(i);
     for (int a : first) universe |= uint64_t{1} << a;
-    TermFilter filter(clauses, keep);
-    LabelledTerms terms(first, universe, filter);
+    LabelledTerms terms(first, universe);
     for (int ci = 1; ci < clauses.Size(); ++ci) {
         CheckBreak();
         terms.Apply(*clauses.At(ci), clauses.attrs[static_cast<size_t>(ci)]);
@@ -397,9 +317,9 @@ SetList MultiplyOutLabelled(const ClauseSets& clauses, const std::vector<int>& f
 
 }  // namespace
 
-SetList MultiplyOut(const ClauseSets& clauses, const std::vector<int>& first, Expansion keep) {
-    if (clauses.Words() == 1) return MultiplyOutLabelled(clauses, first, keep);
-    return MultiplyOutListed(clauses, first, keep);
+SetList MultiplyOut(const ClauseSets& clauses, const std::vector<int>& first) {
+    if (clauses.Words() == 1) return MultiplyOutLabelled(clauses, first);
+    return MultiplyOutListed(clauses, first);
 }
 
 }  // namespace discern

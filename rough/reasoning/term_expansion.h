@@ -56,24 +56,10 @@ bool AloneAttributes(const uint64_t* set, const ClauseSets& clauses, uint64_t* a
     return found == size;
 }
 
-// Which terms the multiplying out keeps.
-enum class Expansion {
-    // Every term.
-    Whole,
-    // Only the terms whose every attribute is the only one they share with some clause of
-    // the whole matrix, at every step. Any other term t holds an attribute a that every
-    // clause meeting t in a meets elsewhere too, and so does every clause meeting a superset
-    // of t in a: nothing t leads to can be a prime term, nor can a term equal to one of
-    // those. Leaving such terms out, and all they lead to, takes no term away that is prime
-    // at the end, nor changes the order of the ones kept. At the end the terms kept are
-    // exactly the prime terms of the whole expansion, in its order.
-    PrimeOnly,
-};
-
 // Minimalization, the multiplying out of the clauses shared by both reasoners: one term per
 // attribute of `first` (the first clause's, in order); then, clause by clause, a term that
 // meets the clause stays, any other one is replaced by itself extended with each attribute
 // of the clause in turn; of equal terms the first stays.
-SetList MultiplyOut(const ClauseSets& clauses, const std::vector<int>& first, Expansion keep = Expansion::Whole);
+SetList MultiplyOut(const ClauseSets& clauses, const std::vector<int>& first);
 
 }  // namespace discern

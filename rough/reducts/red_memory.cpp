@@ -1,6 +1,8 @@
 #include "rough/reducts/red_memory.h"
 
 #include <algorithm>
+#include <bit>
+#include <type_traits>
 #include <cassert>
 #include <iterator>
 #include <optional>
@@ -199,6 +201,89 @@ TIntSack* TRedLeaf::GetNthAttrs(int& counter, int n) const {
 
 // ---- TRedMemory
 
+// Distinct attribute sets in the order of their first arrival, as bit sets of one width
+// (widened when wider ones come). Repeats are looked up in a hash index, made only once a
+// set can arrive that may be there already.
+struct TRedMemory::Pending {
+    discern::SetList sets{1};
+    std::vector<int32_t> slots;  // positions in `sets`, -1 = free; empty = no index yet
+
+    uint64_t Hash(const uint64_t* set) const {
+        uint64_t h = 0;
+        for (int w = 0; w < sets.Words(); ++w) h = (h ^ set[w]) * 0x9E3779B97F4A7C15ULL + (h >> 31);
+        return h ^ (h >> 29);
+    }
+
+    size_t Home(const uint64_t* set) const { return static_cast<size_t>(Hash(set)) & (slots.size() - 1); }
+
+    void Place(int32_t i) {
+        for (size_t at = Home(sets.At(i));; at = (at + 1) & (slots.size() - 1)) {
+            if (slots[at] < 0) {
+                slots[at] = i;
+                return;
+            }
+        }
+    }
+
+    void Index() {
+        size_t size = 16;
+        while (size < static_cast<size_t>(sets.Size()) * 2 + 2) size *= 2;
+        slots.assign(size, -1);
+        for (int32_t i = 0; i < sets.Size(); ++i) Place(i);
+    }
+
+    // The sets as `words` wide, when that is wider.
+    void Widen(int words) {
+        if (words <= sets.Words()) return;
+        discern::SetList wide(words);
+        wide.Reserve(static_cast<size_t>(sets.Size()));
+        std::vector<uint64_t> set(static_cast<size_t>(words));
+        for (int i = 0; i < sets.Size(); ++i) {
+            std::fill(set.begin(), set.end(), 0);
+            std::copy(sets.At(i), sets.At(i) + sets.Words(), set.begin());
+            wide.Append(set.data());
+        }
+        sets = std::move(wide);
+        if (!slots.empty()) Index();
+    }
+
+    // False when the set is held already.
+    bool Add(const uint64_t* set) {
+        if (slots.empty()) Index();
+        const int words = sets.Words();
+        for (size_t at = Home(set);; at = (at + 1) & (slots.size() - 1)) {
+            const int32_t i = slots[at];
+            if (i < 0) break;
+            if (std::equal(set, set + words, sets.At(i))) return false;
+        }
+        sets.Append(set);
+        if (static_cast<size_t>(sets.Size()) * 2 > slots.size()) {
+            Index();
+        } else {
+            Place(sets.Size() - 1);
+        }
+        return true;
+    }
+
+    // Sets that arrive together, each once.
+    void AddAll(discern::SetList&& more) {
+        Widen(more.Words());
+        if (sets.Size() == 0 && more.Words() == sets.Words()) {
+            // One calculation's reducts are different from each other.
+            sets = std::move(more);
+            slots.clear();
+            return;
+        }
+        std::vector<uint64_t> set(static_cast<size_t>(sets.Words()));
+        for (int i = 0; i < more.Size(); ++i) {
+            CheckBreak();
+            std::fill(set.begin(), set.end(), 0);
+            std::copy(more.At(i), more.At(i) + more.Words(), set.begin());
+            Add(set.data());
+        }
+    }
+};
+
 bool TRedMemory::LeafOrder::operator()(const TRedLeaf* a, const TRedLeaf* b) const {
     return TRedLeaf::Compare(a->GetRed(), b->GetRed()) < 0;
 }
@@ -211,10 +296,14 @@ bool TRedMemory::LeafOrder::operator()(const TRed* a, const TRedLeaf* b) const {
     return TRedLeaf::Compare(a, b->GetRed()) < 0;
 }
 
+TRedMemory::TRedMemory() = default;
+
 TRedMemory::~TRedMemory() { DeleteTree(root); }
 
 TRedMemory& TRedMemory::operator=(const TRedMemory& other) {
     if (this == &other) return *this;
+    other.Settle();
+    Settle();
     // Built aside, so that a failure leaves this memory as it was.
     TRedMemory copy;
     if (other.root != nullptr) {
@@ -240,6 +329,7 @@ void TRedMemory::AddRule(const int*, int) {}
 // next to each other in the order, so one of them lies below the other, and the lower one
 // has its side towards the new key free.
 void TRedMemory::Insert(std::unique_ptr<TRed> reduct) {
+    Settle();
     CheckBreak();
     auto next = index.lower_bound(reduct.get());
     if (next != index.end() && TRedLeaf::Compare((*next)->GetRed(), reduct.get()) == 0) {
@@ -271,6 +361,7 @@ void TRedMemory::Reindex() {
 }
 
 void TRedMemory::Clear() {
+    pending.reset();
     DeleteTree(root);
     root = nullptr;
     count = 0;
@@ -283,6 +374,7 @@ TRedLeaf* TRedMemory::NthInPreOrder(int i) const {
         LogMessage("Bad number of element in TRedMemory::GetReduct");
         throw CalcError(5);
     }
+    Settle();
     if (preOrder.empty()) {
         OrOutOfMemory([&] {
             preOrder.reserve(static_cast<size_t>(count));
@@ -297,6 +389,7 @@ TIntSack* TRedMemory::GetReduct(int i) const { return NthInPreOrder(i)->GetRed()
 TRed* TRedMemory::GetRed(int i) const { return NthInPreOrder(i)->GetRed(); }
 
 void TRedMemory::GetRedArray(TRed** array, int* n) const {
+    Settle();
     if (root != nullptr) root->ToArray(array, n);
 }
 
@@ -323,6 +416,56 @@ void TRedMemory::InsertAll(const TIntSack& masks, int k) {
     }
 }
 
+// The reducts of one calculation: into the tree when there is one, else kept as bare sets.
+template <class Reasoner>
+void TRedMemory::InsertResult(Reasoner& reasoner, int k) {
+    constexpr bool masks = std::is_same_v<Reasoner, TBoole31>;
+    if (root != nullptr) {
+        if constexpr (masks) {
+            InsertAll(*reasoner.GetReducts(), k);
+        } else {
+            InsertAll(*reasoner.GetReducts());
+        }
+        return;
+    }
+    OrOutOfMemory([&] {
+        if (!pending) pending = std::make_unique<Pending>();
+        if constexpr (masks) {
+            const TIntSack& found = *reasoner.GetReducts();
+            discern::SetList sets(1);
+            sets.Reserve(static_cast<size_t>(found.GetNoElem()));
+            for (int m : found) {
+                const uint64_t set = static_cast<uint32_t>(m) & ((uint64_t{1} << std::clamp(k, 0, 32)) - 1);
+                sets.Append(&set);
+            }
+            pending->AddAll(std::move(sets));
+        } else {
+            pending->AddAll(reasoner.TakeReductSets());
+        }
+    });
+    count = pending->sets.Size();
+}
+
+// The reducts held as bare sets go into the tree in their order, as ascending sacks.
+void TRedMemory::Settle() const {
+    if (!pending) return;
+    std::unique_ptr<Pending> sets = std::move(pending);
+    auto* self = const_cast<TRedMemory*>(this);
+    self->count = 0;  // counted again as they go in
+    const int words = sets->sets.Words();
+    for (int i = 0; i < sets->sets.Size(); ++i) {
+        const uint64_t* set = sets->sets.At(i);
+        auto red = OrOutOfMemory([&] {
+            auto attrs = std::make_unique<TIntSack>();
+            for (int w = 0; w < words; ++w) {
+                for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) attrs->AddElem(w * 64 + std::countr_zero(rest));
+            }
+            return std::make_unique<TRed>(std::move(attrs));
+        });
+        self->Insert(std::move(red));
+    }
+}
+
 namespace {
 
 int ConditionAttributes(const TTable& table, int relative) {
@@ -346,11 +489,11 @@ void TRedMemory::CalculateGlobalReducts(TTable* table, int relative, int missing
     if (k > 31) {
         TBoole reasoner;
         reasoner.CalcAllGlobReducts(table, relative != 0 ? 1 : 0, missing);
-        InsertAll(*reasoner.GetReducts());
+        InsertResult(reasoner, k);
     } else {
         TBoole31 reasoner;
         reasoner.CalcAllGlobReducts(table, relative != 0 ? 1 : 0, missing);
-        InsertAll(*reasoner.GetReducts(), k);
+        InsertResult(reasoner, k);
     }
     if (classes) classes->Restore();
     ShowProgress(100);
@@ -402,10 +545,10 @@ void TRedMemory::CalculateLocalReducts(TTable* table, int relative, int missing)
             if (classes) classes->Restore();
         }
         if (masks) {
-            InsertAll(*masks->GetReducts(), k);
+            InsertResult(*masks, k);
             if (!CheckBreak()) return;
         } else {
-            InsertAll(*sacks->GetReducts());
+            InsertResult(*sacks, k);
         }
         const long long p = (i + 1LL) * 100 / n;
         if (p > shown) {
@@ -419,9 +562,110 @@ void TRedMemory::CalculateLocalReducts(TTable* table, int relative, int missing)
     ShowProgress(100);
 }
 
+namespace {
+
+// The reduct order of the tree on bit sets: at the smallest attribute in which two sets
+// differ, their ascending lists part; the set holding it comes first unless the other ends
+// there, being a beginning of it.
+bool ComesFirst(const uint64_t* x, const uint64_t* y, int words) {
+    for (int w = 0; w < words; ++w) {
+        const uint64_t diff = x[w] ^ y[w];
+        if (diff == 0) continue;
+        const uint64_t low = diff & (~diff + 1);
+        const uint64_t* holder = (x[w] & low) != 0 ? x : y;
+        const uint64_t* other = holder == x ? y : x;
+        bool goesOn = (other[w] & ~(low | (low - 1))) != 0;
+        for (int v = w + 1; v < words && !goesOn; ++v) goesOn = other[v] != 0;
+        return goesOn == (holder == x);
+    }
+    return false;
+}
+
+void AppendCompactLine(std::string& out, const uint64_t* set, int words) {
+    int size = 0;
+    for (int w = 0; w < words; ++w) size += std::popcount(set[w]);
+    AppendInt(out, size);
+    out += ' ';
+    for (int w = 0; w < words; ++w) {
+        for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) {
+            AppendInt(out, w * 64 + std::countr_zero(rest));
+            out += ' ';
+        }
+    }
+    out += '\n';
+}
+
+}  // namespace
+
+// The tree of the sets inserted in their order, without building it: a new reduct hangs
+// below its predecessor or its successor among those inserted before it, whichever came
+// later (the earlier of the two lies above the other). Taking the reducts out again from the
+// last one on, each one's neighbours in the reduct order among those left are exactly those
+// two. The file then follows the tree in pre-order.
+void TRedMemory::SaveCompactFromSets(const char* file) const {
+    const discern::SetList& sets = pending->sets;
+    const int words = sets.Words();
+    const int n = sets.Size();
+    std::vector<int> left;
+    std::vector<int> right;
+    OrOutOfMemory([&] {
+        std::vector<int> before(static_cast<size_t>(n), -1);
+        std::vector<int> after(static_cast<size_t>(n), -1);
+        {
+            std::vector<int> sorted(static_cast<size_t>(n));
+            for (int i = 0; i < n; ++i) sorted[static_cast<size_t>(i)] = i;
+            std::sort(sorted.begin(), sorted.end(), [&](int a, int b) { return ComesFirst(sets.At(a), sets.At(b), words); });
+            for (int r = 0; r + 1 < n; ++r) {
+                after[static_cast<size_t>(sorted[static_cast<size_t>(r)])] = sorted[static_cast<size_t>(r) + 1];
+                before[static_cast<size_t>(sorted[static_cast<size_t>(r) + 1])] = sorted[static_cast<size_t>(r)];
+            }
+        }
+        left.assign(static_cast<size_t>(n), -1);
+        right.assign(static_cast<size_t>(n), -1);
+        for (int i = n - 1; i > 0; --i) {
+            const int p = before[static_cast<size_t>(i)];
+            const int q = after[static_cast<size_t>(i)];
+            if (p > q) {
+                right[static_cast<size_t>(p)] = i;
+            } else {
+                left[static_cast<size_t>(q)] = i;
+            }
+            if (p >= 0) after[static_cast<size_t>(p)] = q;
+            if (q >= 0) before[static_cast<size_t>(q)] = p;
+        }
+    });
+    ReplacingFile out;
+    if (!out.Open(file)) SaveFailed(file);
+    OrOutOfMemory([&] {
+        std::string text;
+        AppendInt(text, count);
+        text += '\n';
+        std::vector<int> stack;
+        if (n > 0) stack.push_back(0);
+        while (!stack.empty()) {
+            const int i = stack.back();
+            stack.pop_back();
+            CheckBreak();
+            AppendCompactLine(text, sets.At(i), words);
+            if (text.size() >= (size_t{1} << 20)) {
+                out.Write(text);
+                text.clear();
+            }
+            if (right[static_cast<size_t>(i)] >= 0) stack.push_back(right[static_cast<size_t>(i)]);
+            if (left[static_cast<size_t>(i)] >= 0) stack.push_back(left[static_cast<size_t>(i)]);
+        }
+        out.Write(text);
+    });
+    if (!out.Commit()) SaveFailed(file);
+}
+
 // The number of reducts, then per reduct its size and its attributes, each number followed
 // by a blank.
 void TRedMemory::SaveReductsCompact(const char* file) const {
+    if (pending) {
+        SaveCompactFromSets(file);
+        return;
+    }
     std::string text;
     OrOutOfMemory([&] {
         AppendInt(text, count);
@@ -447,6 +691,7 @@ void TRedMemory::SaveFailed(const char* file) {
 }
 
 void TRedMemory::SaveReducts(const char* file) const {
+    Settle();
     std::string text;
     OrOutOfMemory([&] {
         text = "REDUCTS (";

@@ -7,6 +7,7 @@
 
 #include "core/int_sack.h"
 #include "core/tree_walk.h"
+#include "rough/reasoning/discernibility.h"
 #include "rough/decision/dec_mem.h"
 
 class TPosRegion;
@@ -140,9 +141,14 @@ private:
 // tree's shape, and so every file, is that of the walk. The stored reducts' attributes are
 // the keys: they must not be changed while the memory holds them, and the tree grows only
 // through the memory.
+//
+// The calculations by Boolean reasoning can find millions of reducts. Into a memory without
+// a tree they are taken as bare attribute sets, each once, in the order they arrive; the
+// tree inserting them in that order would build is what they stand for. The compact file is
+// written from them directly; anything that needs the tree itself builds it first.
 class TRedMemory : public TDecMemory {
 public:
-    TRedMemory() = default;
+    TRedMemory();
     ~TRedMemory() override;
     TRedMemory(const TRedMemory&) = delete;
     TRedMemory& operator=(const TRedMemory& other);
@@ -177,7 +183,10 @@ public:
     // The i-th reduct in pre-order: its attributes, or the reduct itself.
     TIntSack* GetReduct(int i) const;
     TRed* GetRed(int i) const;
-    TRedLeaf* GetRoot() const { return root; }
+    TRedLeaf* GetRoot() const {
+        Settle();
+        return root;
+    }
     // Pre-order into the caller's array from array[*n] on, counting *n up.
     void GetRedArray(TRed** array, int* n) const;
     void Clear();
@@ -213,13 +222,21 @@ private:
         bool operator()(const TRed* a, const TRedLeaf* b) const;
     };
     TRedLeaf* NthInPreOrder(int i) const;
+    struct Pending;
+    template <class Reasoner>
+    void InsertResult(Reasoner& reasoner, int k);
     void InsertAll(TIntSackSet& reducts);
     void InsertAll(const TIntSack& masks, int k);
     void Reindex();
+    // Builds the tree of the reducts held as bare sets, if any.
+    void Settle() const;
+    void SaveCompactFromSets(const char* file) const;
 
-    int count = 0;
-    TRedLeaf* root = nullptr;  // owned
-    std::set<TRedLeaf*, LeafOrder> index;
+    mutable int count = 0;
+    // The tree is built from `pending` when it is first needed, also by const operations.
+    mutable TRedLeaf* root = nullptr;  // owned
+    mutable std::set<TRedLeaf*, LeafOrder> index;
+    mutable std::unique_ptr<Pending> pending;
     // The nodes in pre-order, built on demand and dropped by every change of the tree.
     mutable std::vector<TRedLeaf*> preOrder;
 };

@@ -159,26 +159,32 @@ TRed* TRedLeaf::GetBestReduct(double* stability) const {
 // ---- TRedMemory
 
 void TRedMemory::FoldFoundFlags() {
+    Settle();
     if (root != nullptr) root->FoldFoundFlags();
 }
 
 void TRedMemory::SetCounters(int occurrences, int total) {
+    Settle();
     if (root != nullptr) root->SetCounters(occurrences, total);
 }
 
 void TRedMemory::SetTotal(int total) {
+    Settle();
     if (root != nullptr) root->SetTotal(total);
 }
 
 void TRedMemory::CountDiscerning(const TTable* sub) {
+    Settle();
     if (root != nullptr) root->CountDiscerning(sub);
 }
 
 void TRedMemory::CountPosRegion(const TTable* sub, TPosRegion* p, int* work, int target) {
+    Settle();
     if (root != nullptr) root->CountPosRegion(sub, p, work, target);
 }
 
 TRed* TRedMemory::GetBestReduct(double* stability) const {
+    Settle();
     if (root == nullptr) {
         *stability = 0.0;
         return nullptr;

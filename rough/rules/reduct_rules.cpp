@@ -30,5 +30,6 @@ void TRedLeaf::GenerateRules(const TTable* t, TRulMemory* m) const {
 }
 
 void TRedMemory::GenerateRules(const TTable* t, TRulMemory* m) const {
+    Settle();
     if (root != nullptr) root->GenerateRules(t, m);
 }

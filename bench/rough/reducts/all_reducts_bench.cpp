@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bench/bench_util.h"
+#include "bench/rough/bench_tables.h"
 #include "core/random.h"
 #include "core/report.h"
 #include "core/table.h"
@@ -22,17 +23,6 @@
 #include "rough/reducts/red_memory.h"
 
 namespace {
-
-// Values 0..3 in 20 condition columns and a decision that depends on four of them, so that
-// the reducts are few and the pairs many.
-void Synthetic(TTable& t, int objects) {
-    SeedRand(5);
-    t.CreateTable(objects, 21);
-    for (int o = 0; o < objects; ++o) {
-        for (int a = 0; a < 20; ++a) t.SetTable(o, a, Rand() % 4);
-        t.SetTable(o, 20, (t.GetTable(o, 2) + t.GetTable(o, 7) + t.GetTable(o, 11) * t.GetTable(o, 16)) % 3);
-    }
-}
 
 void Load(TTable& t, const char* name) { t.Load((std::string(VARNEL_TABLES) + "/" + name).c_str()); }
 

@@ -14,6 +14,7 @@
 #include "core/int_sack.h"
 #include "core/random.h"
 #include "core/table.h"
+#include "rough/reasoning/discernibility.h"
 
 namespace boole_reference {
 
@@ -57,6 +58,20 @@ inline std::vector<std::pair<int, int>> Pairs(const TTable& t, int object) {
 inline Sets SetsOf(const TIntSackSet& s) {
     Sets out;
     for (int i = 0; i < s.GetNoElem(); ++i) out.emplace_back(s.GetElem(i)->begin(), s.GetElem(i)->end());
+    return out;
+}
+
+inline Sets SetsOfList(const discern::SetList& list) {
+    Sets out;
+    for (int i = 0; i < list.Size(); ++i) {
+        std::vector<int> s;
+        for (int w = 0; w < list.Words(); ++w) {
+            for (int b = 0; b < 64; ++b) {
+                if ((list.At(i)[w] >> b) & 1) s.push_back(w * 64 + b);
+            }
+        }
+        out.push_back(s);
+    }
     return out;
 }
 

@@ -540,4 +540,29 @@ TEST(BooleSteps, MaskClearingStepOnSacks) {
     EXPECT_EQ(TBoole31::BitCount(12, 0), 0);
 }
 
+// The reducts handed over as bit sets are the result's sacks, in order, whether or not the
+// sacks were made before; the result is empty afterwards.
+TEST(BooleSteps, ReductsHandedOverAsSets) {
+    SeedRand(59);
+    TTable t;
+    RandomTable(t, 12, 70, 2, 0);
+    QuietMode = 1;
+    for (const bool sacksFirst : {false, true}) {
+        TBoole b;
+        b.CalcAllGlobReducts(&t, 1, 0);
+        Sets expected;
+        if (sacksFirst) expected = SetsOf(*b.GetReducts());
+        const Sets taken = SetsOfList(b.TakeReductSets());
+        if (!sacksFirst) {
+            TBoole again;
+            again.CalcAllGlobReducts(&t, 1, 0);
+            expected = SetsOf(*again.GetReducts());
+        }
+        EXPECT_FALSE(expected.empty());
+        EXPECT_EQ(taken, expected);
+        EXPECT_EQ(b.GetReducts()->GetNoElem(), 0);
+    }
+    QuietMode = 0;
+}
+
 }  // namespace
