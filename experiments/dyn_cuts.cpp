@@ -203,7 +203,7 @@ void TDynCuts::SelectByDynamicReducts(const TTable& table) {
             const TCut* cut = dynCuts->GetCut(k);
             row[k] = static_cast<double>(table.Value(o, cut->GetAttr())) >= static_cast<double>(cut->GetValue()) ? 1 : 0;
         }
-        row[m] = table.Value(o, decision);
+        row[m] = decision >= 0 ? table.Value(o, decision) : 0;  // a table without columns has none
     }
     WriteStdoutLine("Licze redukty dynamiczne ");
     TRedMemory memory;
