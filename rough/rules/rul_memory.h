@@ -3,14 +3,17 @@
 #include <memory>
 #include <ostream>
 #include <set>
+#include <vector>
 
 #include "core/int_sack.h"
 #include "core/tree_walk.h"
 #include "rough/decision/dec_mem.h"
 #include "rough/rules/rule_comp.h"
 
+class TDValInfo;
 class TDictioSet;
 class TGeneralDec;
+class TInt2Tree;
 class TRed;
 class TTable;
 
@@ -45,6 +48,23 @@ public:
     // nodes visited); null when the subtree holds fewer.
     TRuleComp* GetNthRule(int n, int& counter) const;
 
+    // The covering of one decision class d. GetClassRules appends the rules of class d to
+    // array[count++] in walk order; the array has room for them.
+    void GetClassRules(TRuleComp** array, int d, int& count) const;
+    // The other operations act on the rules of class d not selected yet (ClearSelected on
+    // all of them). covered holds one flag per object of t; the share of a rule is the part
+    // of the uncovered objects, of any decision, that it matches, 0 when none is uncovered.
+    void ClearSelected(int d);
+    void CalcCoverShares(const TTable& t, const int* covered, int d);
+    // How many shares are at least h, and their sum.
+    void CountAboveThreshold(double h, int& count, int d) const;
+    void SumAboveThreshold(double h, double& sum, int d) const;
+    // Adds the shares of at least h to sum in walk order; the rule at which sum reaches u is
+    // selected, every uncovered object it matches becomes covered and is counted in
+    // coveredCount, and the walk ends with 1. 0 when sum never reached u.
+    int RoulettePick(double h, double u, double& sum, const TTable& t, int* covered, int& coveredCount,
+                     int d);
+
     void CalcRulesInfo(const TTable& table, int mode);
     void PrintRules(std::ostream& out) const;
     void RemapAttributes(const TRed& map);
@@ -55,6 +75,22 @@ public:
     void SaveRules(std::ostream& out, int decisionAttr, const TDictioSet* dict, int mode, int objInfo) const;
     // The rule lines of the rules of decision d that the covering selected.
     void SaveRulesEx(std::ostream& out, int decisionAttr, const TDictioSet* dict, int mode, int d) const;
+
+    // The raw votes of the rules of decision d for object o of t, before any division by
+    // the class size (TRulMemory's voting methods say which rules count and how). With
+    // h > 0 only rules passing TRuleComp::CheckWeight(kind, h) vote.
+    double VoteSumSupport(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteMaxSupport(const TTable& t, int o, int d, double h, int kind) const;
+    // Appends the positive objects of every voting rule, repeats included.
+    void CollectCoveredObjects(const TTable& t, int o, int d, double h, int kind, std::vector<int>& objects) const;
+    double VoteMaxWeight(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteProbSum(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteMaxSupportWeight(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteSumSupportWeight(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteSupportLength(const TTable& t, int o, int d) const;
+    // The rules passing the threshold of their own class: thresholds[k] for the class k of
+    // info holding the rule's decision. A rule of no class of info ends the process (144).
+    int GetNoRule(const TDValInfo& info, int kind, const double* thresholds) const;
 
     // Setting does not free what was there: the caller decides who owns it.
     TRuleComp* GetRule() const { return rule; }
@@ -115,6 +151,34 @@ public:
     // Rules of a covering of the objects by local reducts, until at most objects x fraction
     // of them are left uncovered; any failure of the generation becomes CalcError 1.
     void CalculateQuickRules(TTable* t, double fraction);
+    // Rules of each class of `classes` in turn, grown greedily from the class's objects not
+    // covered yet until no more than fraction of them is left; a class ends early when no
+    // rule can be grown. The rules are stored (quiet mode is held meanwhile).
+    void CalculateRulesLEM2(TTable* t, const TDValInfo& classes, double fraction);
+    // Grows one rule of the objects G[0..g-1]: descriptors (attribute, value) most frequent
+    // among the objects still matching, ties to the pair rarer in the whole table P, until
+    // the rule is consistent or no attribute is left; then its redundant descriptors go.
+    // W (g ints) and flags (one per condition attribute) are work arrays; P may be null
+    // (an empty table).
+    void FindRuleLEM2(const TTable& t, TRuleComp& rule, const int* G, int g, int* W, int* flags,
+                      const TInt2Tree* P);
+
+    // Five sequences of rules of class d, each covering more than 95 % of the class's n
+    // objects where the rules allow, each written to out as "Parameter: " and the percentage
+    // covered, a line per rule (the block in the print mode, then the decision part and the
+    // statistics as the rules file's mode 2 writes them) and a line of dashes. Each sequence
+    // takes the rule that covers most objects of t not covered yet (of any decision), then
+    // the shorter, then the first; sequence s starts at entry s of the order the sequences
+    // before it left, and ends early after five rules in a row matching one object each. The
+    // decision attribute is named from the dictionary in every mode, by its number without
+    // one. Standard output gets a dot per sequence. Without any rule the process ends
+    // (code 0).
+    void SaveCoverings(std::ostream& out, const TTable& t, int d, int n, const TDictioSet* dict, int mode);
+
+    // Entry i and j of both arrays change places.
+    static void SwapRuleEntries(TRuleComp** rules, int* counts, int i, int j);
+    // Entries lo..hi in ascending order of counts, each rule staying with its count.
+    static void SortRuleEntries(TRuleComp** rules, int* counts, int lo, int hi);
 
     // Rules for tables whose decision holds real values scaled by 1000: every object's local
     // reducts come from a variant of the mask reasoner (so at most 31 conditions), and
@@ -151,6 +215,83 @@ public:
     // Hands every rule of the subtree, in walk order, to the target memory, leaving the
     // nodes without rules.
     void MoveRules(TLeaf* node, TRulMemory& target);
+
+    // ---- Voting. The rules need their object trees, supports and weights (CalcRulesInfo or
+    // a rules file with object lists). A class's score by method: 0 sum of supports, 1
+    // maximal support, 2 covered objects, 3 maximal weight, 4 probabilistic sum, 5 support x
+    // length x match, 7 maximal support x weight, 8 sum of support x weight; any other
+    // number scores 0. The highest score above 0 wins; a tie goes to the later class always
+    // for the first equal one, and then by a draw of RandomInt.
+
+    // Raw scores of decision d for object o (0 without rules); see TLeaf.
+    double VoteSumSupport(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteMaxSupport(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteCoveredObjects(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteMaxWeight(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteProbSum(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteMaxSupportWeight(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteSumSupportWeight(const TTable& t, int o, int d, double h, int kind) const;
+    double VoteSupportLength(const TTable& t, int o, int d) const;
+
+    // Object o by methods 0-4, 7 or 8 without thresholds; every class's score becomes its
+    // distribution entry in info. 1 correct, 0 wrong, -1 not classified (predicted is then
+    // NotSet, or left alone when the memory holds no rule).
+    int ClassifyObject(TDValInfo& info, int method, const TTable& t, int o, int& predicted) const;
+    // Every object of t. Per class of info: distribution = correct / classified, coverage =
+    // classified / objects of the class in t; in total the accuracy over the classified
+    // objects and the coverage. An object of a decision outside info counts as an error.
+    // With kind != -1 class k's rules vote only when they pass CheckWeight(kind,
+    // thresholds[k]) (method 5 takes no threshold).
+    void ClassifyTable(TDValInfo& info, int method, const TTable& t, int& errors, int kind,
+                       const double* thresholds) const;
+    // The decision column of t gets each object's predicted decision (NotSet when none).
+    void LabelTable(TDValInfo& info, int method, TTable& t, int kind, const double* thresholds) const;
+    // Of methods 0-4, 7, 8 the first of the highest accuracy on t; 1 when none classifies
+    // anything correctly.
+    int EvaluateVoteMethods(const TTable& t, TDValInfo& info, double& bestAcc) const;
+    int GetNoRule(const TDValInfo& info, int kind, const double* thresholds) const;
+    // Widens [min, max] by the scores of the rules of decision d; 0.0 and 0.0 without rules.
+    void GetMinMaxWeight(int kind, int d, double& min, double& max) const;
+
+    // ---- Class thresholds. The score of class k for one object by methods 0-4, 7, 8
+    // without thresholds (others 0); a class of no objects in info scores 0 by 1, 2, 7.
+    double ClassScore(const TDValInfo& info, int k, const TTable& t, int o, int method) const;
+    // The receiver-operating curve of class k over falling thresholds (steps points; 0 or 1
+    // means 250): sensitivity, specificity and accuracy of the point nearest the ideal
+    // corner, and the area under the curve.
+    void CalcClassThresholds(const TDValInfo& info, int k, const TTable& t, int method, int steps,
+                             double& sensitivity, double& specificity, double& accuracy, double& area) const;
+
+    // ---- Shortening. Each rule loses, greedily, the descriptor whose removal leaves the
+    // best accuracy on t while that stays at alfa or above; rules below alfa are dropped.
+    // The results (generating object -1, no evaluation) go to the target in walk order.
+    // alfa outside (0, 1] does nothing.
+    void ShortenRules(const TTable& t, float alfa, TRulMemory& target) const;
+    // As ShortenRules, but of the masks met on the way the one of the best Ratio on u is
+    // kept; alfa is not checked and nothing but the warning is logged.
+    void ShortenRulesEx(const TTable& t, const TTable& u, float alfa, TRulMemory& target) const;
+    // The steps for every rule of a subtree; the masks grow to the longest rule.
+    void ShortenRule(const TLeaf* node, const TTable& t, float alfa, TRulMemory& target, std::vector<int>& mask) const;
+    void ShortenRuleEx(const TLeaf* node, const TTable& t, const TTable& u, float alfa, TRulMemory& target,
+                       std::vector<int>& mask, std::vector<int>& bestMask) const;
+    // Descriptors go while the masked weight rises and the accuracy stays at alfa or above;
+    // a rule that needs no shortening moves into the target itself. A rule cut down to one
+    // descriptor keeps one drawn by RandomInt instead, whatever its accuracy.
+    void ShortenRuleByWeight(TLeaf* node, const TTable& t, TRulMemory& target, float alfa, std::vector<int>& mask,
+                             std::vector<int>& counts);
+
+    // mask holds one flag per descriptor of the block (1 = switched on). Accuracy: among
+    // the objects the masked block matches, the share of decision d (0.0 when none).
+    static double Accuracy(const TTable& t, const TBlock& block, int d, const int* mask);
+    static void AccuracyCounts(const TTable& t, const TBlock& block, int d, const int* mask, int& same, int& other);
+    // a / b; 0.0 when both are 0 and 1.0 when only b is.
+    static double Ratio(int a, int b);
+    // A rule of the switched-on descriptors among the first n, decision d, into the target.
+    static void AddMaskedRule(const TBlock& block, int n, int d, TRulMemory& target, const int* mask);
+    // CalcWeight's product over the n switched-on descriptors, without the factor of the
+    // matching objects of other decisions; counts[k] gets how often descriptor k alone
+    // keeps the masked block from an object of another decision.
+    static double MaskedWeight(const TTable& t, const TBlock& block, int n, int d, const int* mask, int* counts);
 
 private:
     struct LeafOrder {

@@ -1,0 +1,347 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/random.h"
+#include "core/report.h"
+#include "core/table.h"
+#include "rough/rules/rul_memory.h"
+#include "tests/rough/rough_test_util.h"
+#include "tests/rough/rules/split_rules.h"
+#include "tests/support/fixed_clock.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+struct PlainRule {
+    std::vector<std::pair<int, int>> descriptors;
+    int decision = 0;
+};
+
+std::vector<PlainRule> PlainRules(const TRulMemory& m) {
+    std::vector<PlainRule> out;
+    for (const TRuleComp* r : RulesInWalkOrder(m)) {
+        out.push_back({{}, r->GetDecision()});
+        for (int i = 0; i < r->GetBlock()->GetNoDesc(); ++i) {
+            out.back().descriptors.emplace_back(r->GetBlock()->GetAttr(i), r->GetBlock()->GetValue(i));
+        }
+    }
+    return out;
+}
+
+// Every stored rule in walk order as text: descriptors and decision, and with `evaluation`
+// also the generating object, supports and weight.
+std::vector<std::string> Walk(const TRulMemory& m, bool evaluation = false) {
+    std::vector<std::string> out;
+    const std::vector<const TRuleComp*> rules = RulesInWalkOrder(m);
+    const std::vector<PlainRule> plain = PlainRules(m);
+    for (size_t i = 0; i < rules.size(); ++i) {
+        const TRuleComp& r = *rules[i];
+        std::string text;
+        for (auto [a, v] : plain[i].descriptors) text += std::to_string(a) + "=" + std::to_string(v) + " ";
+        text += "-> " + std::to_string(r.GetDecision());
+        if (evaluation) {
+            text += " object " + std::to_string(r.GetObject()) + " supports " + std::to_string(r.GetPosSupport()) + " " +
+                    std::to_string(r.GetNegSupport()) + " weight " + std::to_string(r.GetWeight()) +
+                    (r.GetRecPosObjInfo() == nullptr ? "" : " objects");
+        }
+        out.push_back(text);
+    }
+    return out;
+}
+
+// The rules as a memory of their own, inserted in this order as rules without a generating
+// object.
+std::unique_ptr<TRulMemory> Inserted(const std::vector<PlainRule>& rules) {
+    auto m = std::make_unique<TRulMemory>();
+    QuietModeGuard quiet;
+    for (const PlainRule& p : rules) {
+        auto block = std::make_unique<TBlock>();
+        for (auto [a, v] : p.descriptors) block->AddDescriptor(a, v);
+        auto rule = std::make_unique<TRuleComp>(std::move(block), -1);
+        rule->SetDecision(p.decision);
+        m->InsertRule(std::move(rule));
+    }
+    return m;
+}
+
+// The greedy shortening as written, on a rule's descriptors with an on/off list.
+class LiteralShortening {
+public:
+    LiteralShortening(const TTable& t, float alfa) : t(t), alfa(alfa) {}
+
+    static void Counts(const TTable& t, const PlainRule& r, const std::vector<bool>& on, int& same, int& other) {
+        same = other = 0;
+        for (int o = 0; o < t.GetNoObj(); ++o) {
+            bool all = true;
+            for (size_t i = 0; i < on.size(); ++i) {
+                if (on[i] && t.Value(o, r.descriptors[i].first) != r.descriptors[i].second) all = false;
+            }
+            if (all) ++(t.Value(o, t.GetNoAttr() - 1) == r.decision ? same : other);
+        }
+    }
+    float Accuracy(const PlainRule& r, const std::vector<bool>& on) const {
+        int same, other;
+        Counts(t, r, on, same, other);
+        return static_cast<float>(same + other == 0 ? 0.0 : static_cast<double>(same) / (same + other));
+    }
+    static double Ratio(const TTable& u, const PlainRule& r, const std::vector<bool>& on) {
+        int same, other;
+        Counts(u, r, on, same, other);
+        if (same == 0 && other == 0) return 0.0;
+        return other == 0 ? 1.0 : static_cast<double>(same) / other;
+    }
+
+    // Falls back to nothing for a dropped rule; with u the mask of the best ratio on u wins.
+    bool Shorten(const PlainRule& r, PlainRule& out, const TTable* u = nullptr) const {
+        const size_t n = r.descriptors.size();
+        std::vector<bool> on(n, true);
+        const float a0 = Accuracy(r, on);
+        if (a0 < alfa) return false;
+        std::vector<bool> kept = on;
+        if (n > 1 && a0 != alfa) {
+            double bestRatio = u != nullptr ? Ratio(*u, r, on) : 0.0;
+            for (size_t m = n; m >= 2; --m) {
+                float bestAcc = 0.0f;
+                size_t chosen = n;
+                for (size_t j = 0; j < n; ++j) {
+                    if (!on[j]) continue;
+                    on[j] = false;
+                    const float acc = Accuracy(r, on);
+                    on[j] = true;
+                    if (acc > bestAcc) {
+                        bestAcc = acc;
+                        chosen = j;
+                    }
+                }
+                if (bestAcc < alfa) break;
+                on[chosen] = false;
+                if (u != nullptr && Ratio(*u, r, on) > bestRatio) {
+                    bestRatio = Ratio(*u, r, on);
+                    kept = on;
+                }
+            }
+            if (u == nullptr) kept = on;
+        }
+        out = Masked(r, kept);
+        return true;
+    }
+
+    static PlainRule Masked(const PlainRule& r, const std::vector<bool>& on) {
+        PlainRule out;
+        out.decision = r.decision;
+        for (size_t i = 0; i < on.size(); ++i) {
+            if (on[i]) out.descriptors.push_back(r.descriptors[i]);
+        }
+        return out;
+    }
+
+private:
+    const TTable& t;
+    float alfa;
+};
+
+class RealTableShortening : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override { split = LoadSplitRules(GetParam()); }
+    std::unique_ptr<SplitRules> split;
+};
+
+TEST_P(RealTableShortening, ShortenedRulesAreTheLiteralGreedyOnesInWalkOrder) {
+    SplitRules& s = *split;
+    const std::vector<PlainRule> rules = PlainRules(s.memory);
+    for (float alfa : {0.9f, 1.0f, 0.6f}) {
+        SCOPED_TRACE(alfa);
+        LiteralShortening literal(s.train, alfa);
+        std::vector<PlainRule> expected, expectedEx;
+        for (const PlainRule& r : rules) {
+            PlainRule out;
+            if (literal.Shorten(r, out)) expected.push_back(out);
+            if (literal.Shorten(r, out, &s.test)) expectedEx.push_back(out);
+        }
+        TRulMemory target, targetEx;
+        LogCapture log;
+        s.memory.ShortenRules(s.train, alfa, target);
+        s.memory.ShortenRulesEx(s.train, s.test, alfa, targetEx);
+        EXPECT_EQ(Walk(target), Walk(*Inserted(expected)));
+        EXPECT_EQ(Walk(targetEx), Walk(*Inserted(expectedEx)));
+        EXPECT_EQ(target.GetDecisionAttr(), s.train.GetNoAttr() - 1);
+        EXPECT_EQ(targetEx.GetDecisionAttr(), s.train.GetNoAttr() - 1);
+        char alfaText[32];
+        std::snprintf(alfaText, sizeof alfaText, "%f", static_cast<double>(alfa));
+        EXPECT_EQ(log.Text(), "Number of rules before shorten rules: " + std::to_string(s.memory.GetNoRules()) +
+                                  "\nShortening rules with alfa: " + alfaText +
+                                  "\nNumber of rules after shorten rules: " + std::to_string(target.GetNoRules()) + "\n");
+        // Rules were both dropped and shortened, and some shortened rules fell together.
+        EXPECT_GT(target.GetNoRules(), 0);
+        EXPECT_LT(target.GetNoRules(), static_cast<int>(expected.size()) + (alfa == 1.0f ? 1 : 0));
+        if (alfa < 1.0f) {
+            EXPECT_NE(Walk(targetEx), Walk(target));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EvenRules, RealTableShortening, ::testing::Values("breast-cancer.tab", "vote.tab"),
+                         [](const auto& info) { return std::string(info.param).substr(0, info.param[0] == 'b' ? 6 : 4); });
+
+// ---- Hand-made rules
+
+// Ten objects (attributes 0-2, decision): 0-2 (1, 1, 1, 1), 3 (1, 1, 0, 1), 4 (1, 0, 0, 0),
+// 5-6 (0, 1, 0, 0), 7 (0, 0, 1, 0), 8-9 (0, 0, 0, 0).
+std::unique_ptr<TTable> TenObjects() {
+    return MakeTable({{1, 1, 1, 1}, {1, 1, 1, 1}, {1, 1, 1, 1}, {1, 1, 0, 1}, {1, 0, 0, 0},
+                      {0, 1, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}});
+}
+
+std::unique_ptr<TRulMemory> MemoryOf(std::unique_ptr<TRuleComp> rule, std::unique_ptr<TRuleComp> second = nullptr) {
+    auto m = std::make_unique<TRulMemory>();
+    QuietModeGuard quiet;
+    m->InsertRule(std::move(rule));
+    if (second != nullptr) m->InsertRule(std::move(second));
+    return m;
+}
+
+// One rule shortened on t (by ratio on u when given): the target's rules.
+std::vector<std::string> Shortened(std::unique_ptr<TRuleComp> rule, const TTable& t, float alfa,
+                                   const TTable* u = nullptr, bool evaluation = false) {
+    TRulMemory target;
+    if (u == nullptr) {
+        MemoryOf(std::move(rule))->ShortenRules(t, alfa, target);
+    } else {
+        MemoryOf(std::move(rule))->ShortenRulesEx(t, *u, alfa, target);
+    }
+    return Walk(target, evaluation);
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(RuleShortening, AlfaDecidesBetweenDroppedWholeAndShortened) {
+    auto t = TenObjects();
+    // A consistent rule (objects 0-3) at alfa 1.0 and a rule of one descriptor stay whole,
+    // as new rules without evaluation.
+    EXPECT_EQ(Shortened(RuleOf({{0, 1}, {1, 1}}, 1, 3), *t, 1.0f, nullptr, true),
+              Lines{"0=1 1=1 -> 1 object -1 supports 0 0 weight 0.000000"});
+    EXPECT_EQ(Shortened(RuleOf({{0, 1}}, 1), *t, 0.8f), Lines{"0=1 -> 1"});
+    // (0=1) -> 1 has accuracy 0.8: dropped at 0.9.
+    EXPECT_EQ(Shortened(RuleOf({{0, 1}}, 1), *t, 0.9f), Lines{});
+    // (0=1) & (2=1): 1.0; without 2=1 0.8, without 0=1 0.75.
+    EXPECT_EQ(Shortened(RuleOf({{0, 1}, {2, 1}}, 1), *t, 0.9f), Lines{"0=1 2=1 -> 1"});
+    EXPECT_EQ(Shortened(RuleOf({{0, 1}, {2, 1}}, 1), *t, 0.5f), Lines{"0=1 -> 1"});
+    // (1=1) & (2=1) & (0=1): every removal keeps 1.0 (objects 0-2, 0-3, 0-2): the lowest
+    // index goes. Then 0.8 (without 2=1) against 0.75: at 0.9 that is all.
+    EXPECT_EQ(Shortened(RuleOf({{1, 1}, {2, 1}, {0, 1}}, 1), *t, 0.9f), Lines{"2=1 0=1 -> 1"});
+    EXPECT_EQ(Shortened(RuleOf({{1, 1}, {2, 1}, {0, 1}}, 1), *t, 0.6f), Lines{"0=1 -> 1"});
+    // Nine of ten matched objects of decision 1: accuracy 0.9 is alfa 0.9 in single
+    // precision (not in double), so the rule stays whole though removals would keep 0.9.
+    TTable nine;
+    nine.CreateTable(12, 3);
+    for (int o = 0; o < 12; ++o) {
+        for (int a = 0; a < 2; ++a) nine.SetTable(o, a, o < 10 ? 1 : 0);
+        nine.SetTable(o, 2, o == 0 || o >= 10 ? 0 : 1);
+    }
+    EXPECT_EQ(Shortened(RuleOf({{0, 1}, {1, 1}}, 1), nine, 0.9f), Lines{"0=1 1=1 -> 1"});
+    // Five descriptors on a table of four columns (masks sized by the rule): the repeats
+    // go one by one at 1.0, then 1=1 (2=1 alone keeps 0.75, 1=1 alone 4 of 6). The target
+    // is filled outside quiet mode as well.
+    ASSERT_EQ(QuietMode, 0);
+    EXPECT_EQ(Shortened(RuleOf({{0, 1}, {0, 1}, {1, 1}, {1, 1}, {2, 1}}, 1), *t, 0.75f), Lines{"2=1 -> 1"});
+    EXPECT_EQ(QuietMode, 0);
+}
+
+TEST(RuleShortening, OutOfRangeAlfaDoesNothingAndAnEmptyMemoryWarns) {
+    auto t = TenObjects();
+    auto m = MemoryOf(RuleOf({{0, 1}, {1, 1}}, 1));
+    for (float alfa : {0.0f, -0.5f, 1.0001f, std::numeric_limits<float>::quiet_NaN()}) {
+        LogCapture log;
+        TRulMemory target;
+        m->ShortenRules(*t, alfa, target);
+        EXPECT_EQ(target.GetNoRules(), 0);
+        EXPECT_EQ(target.GetDecisionAttr(), TRulMemory::NotSet);
+        EXPECT_EQ(log.Text(), "");
+    }
+    TRulMemory empty, target;
+    LogCapture log;
+    empty.ShortenRules(*t, 0.5f, target);
+    empty.ShortenRulesEx(*t, *t, 7.0f, target);
+    EXPECT_EQ(log.Text(), "Warning: No rules in memory!\nWarning: No rules in memory!\n");
+}
+
+TEST(RuleShortening, ShortenRulesExKeepsTheMaskOfTheBestRatioOnTheSecondTable) {
+    auto t = TenObjects();
+    // At 0.6 the masks are the full rule, 2=1 & 0=1, then 0=1 (see above). On u the first
+    // two match one object of each decision (ratio 1), 0=1 two of decision 1 and one of 0
+    // (ratio 2): the last wins. On u2 the full rule matches one object of decision 1 only
+    // (ratio 1.0 by definition) and nothing after it does better.
+    auto u = MakeTable({{1, 1, 1, 1}, {1, 1, 1, 0}, {1, 0, 0, 1}});
+    auto u2 = MakeTable({{1, 1, 1, 1}, {1, 1, 0, 0}});
+    LogCapture log;
+    EXPECT_EQ(Shortened(RuleOf({{1, 1}, {2, 1}, {0, 1}}, 1), *t, 0.6f, u.get()), Lines{"0=1 -> 1"});
+    EXPECT_EQ(Shortened(RuleOf({{1, 1}, {2, 1}, {0, 1}}, 1), *t, 0.6f, u2.get()), Lines{"1=1 2=1 0=1 -> 1"});
+    // Without the range test, alfa below 0 takes a rule matching nothing on t into the loop,
+    // where no removal raises the accuracy above 0: it comes out whole.
+    EXPECT_EQ(Shortened(RuleOf({{0, 5}, {1, 5}}, 1), *t, -1.0f, u.get()), Lines{"0=5 1=5 -> 1"});
+    EXPECT_EQ(log.Text(), "");
+    EXPECT_EQ(TRulMemory::Ratio(0, 0), 0.0);
+    EXPECT_EQ(TRulMemory::Ratio(5, 0), 1.0);
+    EXPECT_EQ(TRulMemory::Ratio(3, 2), 1.5);
+}
+
+TEST(RuleShortening, MaskedWeightIsTheProductOverTheSwitchedOnDescriptors) {
+    auto t = TenObjects();
+    const auto rule = RuleOf({{0, 1}, {1, 1}, {2, 1}}, 1);
+    int counts[3] = {-1, -1, -1};
+    // No object of decision 0 fails exactly one of the three: every factor is 0.
+    const int all[3] = {1, 1, 1};
+    EXPECT_EQ(TRulMemory::MaskedWeight(*t, *rule->GetBlock(), 3, 1, all, counts), 0.0);
+    EXPECT_EQ(std::vector<int>(counts, counts + 3), (std::vector<int>{0, 0, 0}));
+    // 0=1 and 1=1: object 4 fails 1=1 alone, 5 and 6 fail 0=1 alone: (1 - 1/4)(1 - 1/2).
+    const int two[3] = {1, 1, 0};
+    EXPECT_EQ(TRulMemory::MaskedWeight(*t, *rule->GetBlock(), 2, 1, two, counts), 0.75 * 0.5);
+    EXPECT_EQ(std::vector<int>(counts, counts + 3), (std::vector<int>{2, 1, 0}));
+    const int one[3] = {0, 0, 1};
+    EXPECT_EQ(TRulMemory::MaskedWeight(*t, *rule->GetBlock(), 1, 1, one, counts), 1.0);
+    // A count far beyond the powers of two a double holds: the factor is 1 - 2^-2000.
+    TTable many;
+    many.CreateTable(2001, 3);
+    for (int o = 0; o < 2001; ++o) many.SetTable(o, 1, 1);
+    many.SetTable(2000, 0, 1);
+    many.SetTable(2000, 1, 0);
+    const int both[2] = {1, 1};
+    EXPECT_EQ(TRulMemory::MaskedWeight(many, *RuleOf({{0, 1}, {1, 1}}, 1)->GetBlock(), 2, 1, both, counts), 0.5);
+    EXPECT_EQ(std::vector<int>(counts, counts + 2), (std::vector<int>{2000, 1}));
+}
+
+TEST(RuleShortening, ShorteningByWeightMovesWholeRulesAndDrawsAfterTheLastRemoval) {
+    SetFixedClockSecond(5);
+    auto t = TenObjects();
+    // (0=1) -> 1 (accuracy 0.8) at alfa 0.8 moves over with its evaluation. (1=1) & (0=1)
+    // (1.0, masked weight 0.375): without 1=1 accuracy 0.8 and weight 1.0, without 0=1 4 of
+    // 6. 1=1 goes, the loop has run down to one descriptor, and the one kept is drawn.
+    auto whole = RuleOf({{0, 1}}, 1, 4);
+    whole->CalcInfo(*t, 2);
+    auto m = MemoryOf(std::move(whole), RuleOf({{1, 1}, {0, 1}}, 1, 2));
+    ResetRandomForTests();
+    const int drawn = RandomInt(2);
+    ResetRandomForTests();
+    TRulMemory target;
+    std::vector<int> mask, counts;
+    m->ShortenRuleByWeight(m->GetRoot(), *t, target, 0.8f, mask, counts);
+    ResetRandomForTests();
+    Lines expected{"0=1 -> 1 object 4 supports 4 1 weight 0.500000 objects"};
+    if (drawn == 0) expected.push_back("1=1 -> 1 object -1 supports 0 0 weight 0.000000");
+    EXPECT_EQ(Walk(target, true), expected);
+    // The moved rule's node is empty; walks pass it.
+    EXPECT_EQ(m->GetRoot()->GetRule(), nullptr);
+    TDValInfo info;
+    info.CalcFromTable(*t);
+    int errors = 0;
+    m->ClassifyTable(info, 3, *t, errors, -1, nullptr);
+    EXPECT_EQ(info.GetCoverage(), 0.0);  // the rule left has no weight
+}
+
+}  // namespace
