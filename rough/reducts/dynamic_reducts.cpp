@@ -50,11 +50,13 @@ TDynamicReducts::TDynamicReducts() = default;
 TDynamicReducts::~TDynamicReducts() = default;
 
 // The size is drawn again while it is 0 and raised to 2, a subtable needing two objects to
-// tell anything apart; a table of one object gives its one object. Object numbers are drawn
-// over the whole table, with the wide draw beyond what RandomInt reaches.
+// tell anything apart; a table of one object gives its one object. A negative bound gives
+// that bound as the size, raised to 2 likewise; only a bound of 0 would be drawn for ever.
+// Object numbers are drawn over the whole table, with the wide draw beyond what RandomInt
+// reaches.
 void TDynamicReducts::RandomSubtable(const TTable* t, int maxSize) {
     const int n = t->GetNoObj();
-    if (n == 0 || maxSize < 1) {
+    if (n == 0 || maxSize == 0) {
         LogMessage("Critical error in: TDynamicReducts::RandomSubtable");
         throw CalcError(9);
     }

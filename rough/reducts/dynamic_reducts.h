@@ -23,8 +23,9 @@ public:
     TDynamicReducts& operator=(const TDynamicReducts&) = delete;
 
     // A new subtable of at least two (at most all) distinct objects of t, at most maxSize,
-    // rows in drawing order; the size is drawn as the size of a random subset. An empty t or
-    // a maxSize below 1 is CalcError 9: no subtable can be drawn.
+    // rows in drawing order; the size is drawn as the size of a random subset (a negative
+    // maxSize gives two objects). An empty t or a maxSize of 0 is CalcError 9: no subtable
+    // can be drawn.
     void RandomSubtable(const TTable* t, int maxSize);
 
     // The most stable of t's genetic reducts over 300 samples of at most 10,000 objects:
