@@ -280,6 +280,26 @@ TEST_F(TestMakerTest, DiscretizeWithDynamicReductionScalesAllThreeTables) {
     EXPECT_EQ(TableRows(*maker.GetTrain()), TableRows(*once));
 }
 
+// A fold of size 0 leaves the test part without objects (and so without columns): the cuts
+// have nothing to scale there, but the file must still be readable.
+TEST_F(TestMakerTest, CutsApplyToATableWithoutObjects) {
+    WorkingDirScope here(dir.Path());
+    TTestMaker maker;
+    maker.MakeFold(0, *Tab("iris.tab"), nullptr, nullptr, 0);
+    ASSERT_EQ(maker.GetTest()->GetNoObj(), 0);
+    const auto train = Copy(*maker.GetTrain());
+    CaptureStdout();
+    maker.Discretize("S");
+    EXPECT_EQ(GetCapturedStdout(), "Discretization...\n");
+    maker.ApplyCutsFile(*train, "CIECIA0");
+    EXPECT_EQ(TableRows(*maker.GetTrain()), TableRows(*train));
+    EXPECT_EQ(maker.GetTest()->GetNoObj(), 0);
+    TTable empty;
+    const Failure missing = FailureOf([&] { maker.ApplyCutsFile(empty, "missing"); });
+    EXPECT_EQ(missing.code, 6);
+    EXPECT_EQ(missing.log, "Error: Can't load file with cuts\n");
+}
+
 TEST_F(TestMakerTest, AnotherMethodWritesTheCutsAndEndsTheProcess) {
     WorkingDirScope here(dir.Path());
     TTestMaker maker;
