@@ -123,6 +123,13 @@ TEST_F(TestMakerTest, ExtractTableSelectsRowsColumnsOrBoth) {
     EXPECT_EQ(FailureOf([&] { maker.ExtractTable(*s, nullptr, &negative, *d); }).code, 5);
     EXPECT_EQ(TableRows(*d), before);
 
+    // A source without objects gives a table without objects, whatever the attributes.
+    TTable none;
+    const TIntSack far = Sack({5, 7});
+    maker.ExtractTable(none, nullptr, &far, *d);
+    EXPECT_EQ(d->GetNoObj(), 0);
+    EXPECT_EQ(FailureOf([&] { maker.ExtractTable(none, &objects, &far, *d); }).code, 5);
+
     // The source itself as destination is read whole before it changes.
     maker.ExtractTable(*s, &objects, nullptr, *s);
     EXPECT_EQ(TableRows(*s), (Rows{{20, 21, 22}, {0, 1, 2}, {20, 21, 22}}));
