@@ -13,6 +13,7 @@
 class TDValInfo;
 class TDictioSet;
 class TGeneralDec;
+class TInt2Tree;
 class TRed;
 class TTable;
 
@@ -46,6 +47,23 @@ public:
     // The rule at walk position n when this node is numbered `counter` (which counts the
     // nodes visited); null when the subtree holds fewer.
     TRuleComp* GetNthRule(int n, int& counter) const;
+
+    // The covering of one decision class d. GetClassRules appends the rules of class d to
+    // array[count++] in walk order; the array has room for them.
+    void GetClassRules(TRuleComp** array, int d, int& count) const;
+    // The other operations act on the rules of class d not selected yet (ClearSelected on
+    // all of them). covered holds one flag per object of t; the share of a rule is the part
+    // of the uncovered objects, of any decision, that it matches, 0 when none is uncovered.
+    void ClearSelected(int d);
+    void CalcCoverShares(const TTable& t, const int* covered, int d);
+    // How many shares are at least h, and their sum.
+    void CountAboveThreshold(double h, int& count, int d) const;
+    void SumAboveThreshold(double h, double& sum, int d) const;
+    // Adds the shares of at least h to sum in walk order; the rule at which sum reaches u is
+    // selected, every uncovered object it matches becomes covered and is counted in
+    // coveredCount, and the walk ends with 1. 0 when sum never reached u.
+    int RoulettePick(double h, double u, double& sum, const TTable& t, int* covered, int& coveredCount,
+                     int d);
 
     void CalcRulesInfo(const TTable& table, int mode);
     void PrintRules(std::ostream& out) const;
@@ -133,6 +151,34 @@ public:
     // Rules of a covering of the objects by local reducts, until at most objects x fraction
     // of them are left uncovered; any failure of the generation becomes CalcError 1.
     void CalculateQuickRules(TTable* t, double fraction);
+    // Rules of each class of `classes` in turn, grown greedily from the class's objects not
+    // covered yet until no more than fraction of them is left; a class ends early when no
+    // rule can be grown. The rules are stored (quiet mode is held meanwhile).
+    void CalculateRulesLEM2(TTable* t, const TDValInfo& classes, double fraction);
+    // Grows one rule of the objects G[0..g-1]: descriptors (attribute, value) most frequent
+    // among the objects still matching, ties to the pair rarer in the whole table P, until
+    // the rule is consistent or no attribute is left; then its redundant descriptors go.
+    // W (g ints) and flags (one per condition attribute) are work arrays; P may be null
+    // (an empty table).
+    void FindRuleLEM2(const TTable& t, TRuleComp& rule, const int* G, int g, int* W, int* flags,
+                      const TInt2Tree* P);
+
+    // Five sequences of rules of class d, each covering more than 95 % of the class's n
+    // objects where the rules allow, each written to out as "Parameter: " and the percentage
+    // covered, a line per rule (the block in the print mode, then the decision part and the
+    // statistics as the rules file's mode 2 writes them) and a line of dashes. Each sequence
+    // takes the rule that covers most objects of t not covered yet (of any decision), then
+    // the shorter, then the first; sequence s starts at entry s of the order the sequences
+    // before it left, and ends early after five rules in a row matching one object each. The
+    // decision attribute is named from the dictionary in every mode, by its number without
+    // one. Standard output gets a dot per sequence. Without any rule the process ends
+    // (code 0).
+    void SaveCoverings(std::ostream& out, const TTable& t, int d, int n, const TDictioSet* dict, int mode);
+
+    // Entry i and j of both arrays change places.
+    static void SwapRuleEntries(TRuleComp** rules, int* counts, int i, int j);
+    // Entries lo..hi in ascending order of counts, each rule staying with its count.
+    static void SortRuleEntries(TRuleComp** rules, int* counts, int lo, int hi);
 
     // Rules for tables whose decision holds real values scaled by 1000: every object's local
     // reducts come from a variant of the mask reasoner (so at most 31 conditions), and

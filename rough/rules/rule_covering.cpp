@@ -1,0 +1,170 @@
+#include <algorithm>
+#include <ostream>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "core/alloc_guard.h"
+#include "core/quick_sort.h"
+#include "core/report.h"
+#include "core/table.h"
+#include "rough/rules/rul_memory.h"
+
+using tree_walk::VisitPreOrder;
+
+namespace {
+
+// Calls visit(rule) for the rules of class d in walk order (nodes emptied of their rule
+// passed by); visit may answer false to end the walk.
+template <class Node, class Visit>
+void VisitClassRules(Node* root, int d, Visit visit) {
+    VisitPreOrder(root, [&](Node& node) {
+        TRuleComp* rule = node.GetRule();
+        if (rule == nullptr || rule->GetDecision() != d) return true;
+        if constexpr (std::is_same_v<decltype(visit(rule)), bool>) {
+            return visit(rule);
+        } else {
+            visit(rule);
+            return true;
+        }
+    });
+}
+
+// The rules of class d the covering may still choose.
+template <class Node, class Visit>
+void VisitOpenRules(Node* root, int d, Visit visit) {
+    VisitClassRules(root, d, [&](TRuleComp* rule) { return rule->IsSelected() != 0 || visit(rule); });
+}
+
+int CountUncovered(const TTable& t, const int* covered) {
+    int n = 0;
+    for (int i = 0; i < t.GetNoObj(); ++i) n += covered[i] == 0 ? 1 : 0;
+    return n;
+}
+
+}  // namespace
+
+void TLeaf::GetClassRules(TRuleComp** array, int d, int& count) const {
+    VisitClassRules(this, d, [&](TRuleComp* rule) { array[count++] = rule; });
+}
+
+void TLeaf::ClearSelected(int d) {
+    VisitClassRules(this, d, [](TRuleComp* rule) { rule->SetSelected(0); });
+}
+
+void TLeaf::CalcCoverShares(const TTable& t, const int* covered, int d) {
+    const float uncovered = static_cast<float>(CountUncovered(t, covered));
+    VisitOpenRules(this, d, [&](TRuleComp* rule) {
+        const float matched = static_cast<float>(rule->CountNewlyCovered(t, covered));
+        rule->SetCoverShare(uncovered > 0.0f ? matched / uncovered : 0.0f);
+        return true;
+    });
+}
+
+void TLeaf::CountAboveThreshold(double h, int& count, int d) const {
+    VisitOpenRules(this, d, [&](const TRuleComp* rule) {
+        if (rule->GetCoverShare() >= h) ++count;
+        return true;
+    });
+}
+
+void TLeaf::SumAboveThreshold(double h, double& sum, int d) const {
+    VisitOpenRules(this, d, [&](const TRuleComp* rule) {
+        if (rule->GetCoverShare() >= h) sum += rule->GetCoverShare();
+        return true;
+    });
+}
+
+int TLeaf::RoulettePick(double h, double u, double& sum, const TTable& t, int* covered, int& coveredCount,
+                        int d) {
+    int picked = 0;
+    VisitOpenRules(this, d, [&](TRuleComp* rule) {
+        if (rule->GetCoverShare() < h) return true;
+        sum += rule->GetCoverShare();
+        if (sum < u) return true;
+        rule->SetSelected(1);
+        for (int i = 0; i < t.GetNoObj(); ++i) {
+            if (covered[i] == 0 && rule->TestObj(t, i)) {
+                covered[i] = 1;
+                ++coveredCount;
+            }
+        }
+        picked = 1;
+        return false;
+    });
+    return picked;
+}
+
+void TRulMemory::SwapRuleEntries(TRuleComp** rules, int* counts, int i, int j) {
+    std::swap(rules[i], rules[j]);
+    std::swap(counts[i], counts[j]);
+}
+
+void TRulMemory::SortRuleEntries(TRuleComp** rules, int* counts, int lo, int hi) {
+    PivotFirstQuickSort(
+        lo, hi, [&](int i) { return counts[i]; }, [&](int i, int j) { SwapRuleEntries(rules, counts, i, j); });
+}
+
+// Sequences of rules of class d that cover the class, written to out. Each of five passes
+// starts one rule further into the array and takes the array as the passes before left it.
+void TRulMemory::SaveCoverings(std::ostream& out, const TTable& t, int d, int n, const TDictioSet* dict,
+                               int mode) {
+    if (root == nullptr) {
+        WriteStdoutLine("BLAD KRYTYCZNY w TRulMemory::SaveCoverings: BRAK REGUL");
+        EndProcess(0);
+    }
+    const int noObj = t.GetNoObj();
+    std::vector<TRuleComp*> R;
+    std::vector<int> covered;
+    OrOutOfMemory([&] {
+        R.resize(static_cast<size_t>(NoRules));
+        covered.resize(static_cast<size_t>(noObj));
+    });
+    int m = 0;
+    root->GetClassRules(R.data(), d, m);
+    std::vector<int> K;
+    OrOutOfMemory([&] { K.resize(static_cast<size_t>(m)); });
+    const int enough = static_cast<int>(n * 0.95);
+    const int tableEnough = static_cast<int>(noObj * 0.95);
+    // The decision column of the table the rules are measured on.
+    const int decisionAttr = t.GetNoAttr() - 1;
+    for (int s = 0; s < 5; ++s) {
+        WriteStdoutLine(".");
+        std::fill(covered.begin(), covered.end(), 0);
+        int c = 0;
+        int i = s;
+        int run = 0;
+        while (c <= enough && i < m && run < 5) {
+            int best = i;
+            int bestCount = 0;
+            int bestLength = 1000;
+            for (int j = i; j < m; ++j) {
+                const auto at = static_cast<size_t>(j);
+                K[at] = R[at]->CountNewlyCovered(t, covered.data());
+                const int length = R[at]->GetBlock()->GetNoDesc();
+                if (K[at] > bestCount || (K[at] == bestCount && length < bestLength)) {
+                    best = j;
+                    bestCount = K[at];
+                    bestLength = length;
+                }
+            }
+            SwapRuleEntries(R.data(), K.data(), i, best);
+            const TRuleComp& chosen = *R[static_cast<size_t>(i)];
+            c += chosen.MarkCovered(t, d, covered.data());
+            run = chosen.GetPosSupport() + chosen.GetNegSupport() == 1 ? run + 1 : 0;
+            ++i;
+            if (i >= m && c < tableEnough) WriteStdoutLine("UWAGA: Cos nie tak!(cur_rul_num>=NoDVRule)");
+        }
+        // An empty class covers nothing: 0 %.
+        out << "Parameter: " << (n == 0 ? 0LL : static_cast<long long>(c) * 100 / n) << "%\n";
+        for (int j = s; j < i; ++j) {
+            const TRuleComp& rule = *R[static_cast<size_t>(j)];
+            rule.GetBlock()->Print(out, dict, mode);
+            PrintDecisionPart(out, decisionAttr, d, dict, 2);
+            PrintRuleStatistics(out, rule, 2);
+            out << '\n';
+        }
+        out << "-----------------------\n";
+    }
+    out << '\n';
+}
