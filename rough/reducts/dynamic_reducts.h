@@ -51,8 +51,9 @@ public:
     // replace the memory: the most stable reduct first (AnswerByReducts), "no answer" being
     // one below the smallest decision value. Prints "Liczba reduktow: " and their number,
     // each reduct tried, an empty line and "Results: " with the accuracy over the answered
-    // objects, the error, the unanswered share and the correct share. Tables of different
-    // columns (or none) are CalcError 9, a reduct naming a column they lack CalcError 5.
+    // objects, the error, the unanswered share and the correct share. Tables that both hold
+    // objects but differ in their columns are CalcError 9, a reduct naming a column they lack
+    // CalcError 5.
     void TestReducts(const TTable* train, const TDValInfo* values, const TTable* test);
 
     TRedMemory* GetMemory() const { return memory.get(); }
