@@ -27,9 +27,10 @@ run_target() {
   mkdir -p "$dir/corpus"
   cp fuzz/corpus/"$name"/* "$dir/corpus/"
   if [ -d fuzz/regressions/"$name" ]; then cp fuzz/regressions/"$name"/* "$dir/corpus/"; fi
-  # -timeout: one input may take 10 s; -rss_limit_mb / -malloc_limit_mb: a run or a single
+  # -timeout: one input may take 30 s (a busy machine can stall a quick one for seconds; a
+  # hang still ends the run); -rss_limit_mb / -malloc_limit_mb: a run or a single
   # allocation past these is a blow-up; -close_fd_mask=1: progress lines would only slow it.
-  if build-fuzz/fuzz/"$name"_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if build-fuzz/fuzz/"$name"_fuzz -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
        -malloc_limit_mb=1024 -close_fd_mask=1 -print_final_stats=1 -artifact_prefix="$dir/" \
        "$dir/corpus" >"$dir/log" 2>&1; then
     echo "fuzz $name: $(grep -m1 'stat::number_of_executed_units' "$dir/log" | awk '{print $2}') inputs, no finding"
