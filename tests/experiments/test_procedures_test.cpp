@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -111,6 +112,14 @@ protected:
         train.Save("train");
         test.Save("test");
         Load(maker, "train", "test");
+    }
+    // One run on the maker's tables, its rules written to "R"; what it printed.
+    static std::string RunWritingRules(TTestMaker& maker, const TTestMethods& m, TTestResult& result) {
+        TDValInfo info;
+        info.CalcFromTable(*maker.GetTrain());
+        CaptureStdout();
+        maker.TrainAndTest(info, m, "R", result, nullptr);
+        return GetCapturedStdout();
     }
     static TTestMethods AllRules(int voting = 0) {
         TTestMethods m;
@@ -233,6 +242,68 @@ TEST_F(TestProceduresTest, TrainAndTestOnAConsistentTableMakesNoError) {
     for (int k = 0; k < 3; ++k) EXPECT_EQ(info.GetDistrib(k), 1.0);
     EXPECT_EQ(times[0] + times[1] + times[2], 0.0);  // the clock stands still
     EXPECT_EQ(maker.GetExtra(), nullptr);
+}
+
+// A scaled run learns from train cut once by the fold's cuts and classifies test cut by the
+// same cuts: its tables, rules and errors are those of Discretize followed by the rules of
+// its train. The single-object test takes the same way.
+TEST_F(TestProceduresTest, ScaledRunsLearnFromTheTablesDiscretizedOnce) {
+    TTable train;
+    TTable test;
+    Tab("breast-cancer.tab")->SplitTable(0.7, train, test);
+    train.Save("train");
+    test.Save("test");
+    RowsTable(Rows{TableRows(test)[0]})->Save("one");
+    for (const char* scaling : {"S", "D"}) {
+        SCOPED_TRACE(scaling);
+        Pin();
+        TTestMaker maker;
+        Load(maker, "train", "test");
+        TTestMethods m = AllRules();
+        m.scaling = scaling;
+        TTestResult result;
+        const std::string out = RunWritingRules(maker, m, result);
+
+        Pin();
+        TTestMaker direct;
+        Load(direct, "train", "test");
+        CaptureStdout();
+        direct.Discretize(scaling);
+        const std::string cutting = GetCapturedStdout();
+        EXPECT_EQ(Count(out, "Discretization...\n"), 1);
+        EXPECT_NE(out.find(cutting), std::string::npos);
+        EXPECT_NE(TableRows(*direct.GetTrain()), TableRows(train));
+        EXPECT_EQ(TableRows(*maker.GetTrain()), TableRows(*direct.GetTrain()));
+        EXPECT_EQ(TableRows(*maker.GetTest()), TableRows(*direct.GetTest()));
+        TRulMemory rules;
+        EXPECT_EQ(ReadFileBytes("R"), RulesFileOf(*direct.GetTrain(), rules));
+        TDValInfo classes;
+        classes.CalcFromTable(*direct.GetTrain());
+        int errors = 0;
+        rules.ClassifyTable(classes, 0, *direct.GetTrain(), errors, -1, nullptr);
+        EXPECT_DOUBLE_EQ(result.trainError, 1.0 - classes.GetAccuracy());
+        rules.ClassifyTable(classes, 0, *direct.GetTest(), errors, -1, nullptr);
+        EXPECT_DOUBLE_EQ(result.testError, 1.0 - classes.GetAccuracy());
+        EXPECT_LT(result.testError, 0.5);
+
+        Pin();
+        TTestMaker single;
+        Load(single, "train", "one");
+        CaptureStdout();
+        const int answer = single.TestOneObject(m, "O");
+        GetCapturedStdout();
+        Pin();
+        TTestMaker replay;
+        Load(replay, "train", "one");
+        CaptureStdout();
+        replay.Discretize(scaling);
+        GetCapturedStdout();
+        TRulMemory own;
+        EXPECT_EQ(ReadFileBytes("O"), RulesFileOf(*replay.GetTrain(), own));
+        classes.CalcFromTable(*replay.GetTrain());
+        int predicted = 0;
+        EXPECT_EQ(answer, own.ClassifyObject(classes, 0, *replay.GetTest(), 0, predicted) == 1 ? 0 : 1);
+    }
 }
 
 TEST_F(TestProceduresTest, MethodsNotOfferedEndTheProcessWithTheirMessage) {
@@ -435,14 +506,10 @@ TEST_F(TestProceduresTest, DynamicReductRunsClassifyByTheRulesOfTheSelectedReduc
         Pin();
         TTestMaker maker;
         Load(maker, TabPath("weather.nominal.tab"), TabPath("weather.nominal.tab"));
-        TDValInfo info;
-        info.CalcFromTable(*maker.GetTrain());
         TTestMethods m = AllRules();
         m.reducts = reducts;
         TTestResult result;
-        CaptureStdout();
-        maker.TrainAndTest(info, m, "R", result, nullptr);
-        const std::string out = GetCapturedStdout();
+        const std::string out = RunWritingRules(maker, m, result);
 
         Pin();
         auto t = Tab("weather.nominal.tab");
@@ -487,10 +554,32 @@ TEST_F(TestProceduresTest, DynamicReductRunsClassifyByTheRulesOfTheSelectedReduc
         Pin();
         TTestMaker again;
         Load(again, TabPath("weather.nominal.tab"), TabPath("weather.nominal.tab"));
+        TDValInfo info;
+        info.CalcFromTable(*t);
         CaptureStdout();
         EXPECT_EQ(again.CalcDynamicReduct(info, m, result), static_cast<int>(expected.size()));
         EXPECT_NE(GetCapturedStdout().find("Calculation of rules for selected reducts...\n*\n"), std::string::npos);
     }
+}
+
+// A table of one reduct gives all dynamic reducts nothing to select: the run goes on with an
+// empty rule set, which classifies nothing.
+TEST_F(TestProceduresTest, NoSelectedReductLeavesAnEmptyRuleSet) {
+    RowsTable(Rows{{0, 5, 0}, {1, 5, 1}, {2, 5, 0}, {0, 5, 0}, {1, 5, 1}})->Save("one");
+    TTestMaker maker;
+    Load(maker, "one", "one");
+    TTestMethods m = AllRules();
+    m.reducts = "D";
+    m.alfa = 0.9f;
+    TTestResult result;
+    const std::string out = RunWritingRules(maker, m, result);
+    EXPECT_NE(out.find("Number of selected dynamic reducts: 0\nCalculation of rules for selected reducts..\n"),
+              std::string::npos);
+    EXPECT_EQ(Count(out, "\n*\n"), 0);
+    EXPECT_EQ(ReadFileBytes("R"), "DECISION RULES (0)\n");
+    EXPECT_EQ(result.rules, 0);
+    EXPECT_EQ(result.testError, 1.0);
+    EXPECT_EQ(result.testCoverage, 0.0);
 }
 
 TEST_F(TestProceduresTest, MultiCrossValidationShufflesTheWholeTableEachTime) {
@@ -642,14 +731,23 @@ TEST_F(TestProceduresTest, PipelinesWriteTheRulesAndCoveringsOfTheRearrangedTabl
     EXPECT_EQ(ReadFileBytes("second"), expected + coverings.str());
 
     // The coverings cannot be appended: no file may hold more than the rules (standard output
-    // goes nowhere, the LOG is closed). The exit code tells the error caught.
+    // goes nowhere). The exit code tells the error caught, 1 when its LOG line is missing.
     StdoutOfExit(7, [&] {
         if (std::freopen("/dev/null", "w", stdout) == nullptr) std::_Exit(1);
+        // The LOG goes into a pipe, which the limit does not reach, and is read back here.
+        int log[2];
+        if (pipe(log) != 0 || !LogFile.Open(("/dev/fd/" + std::to_string(log[1])).c_str())) std::_Exit(1);
         LimitFileSizeOfThisProcess(expected.size());
         try {
             maker.CoveringPipeline(tableFile.c_str(), "dict", order, 0.8f, "third");
         } catch (const Error& e) {
-            std::_Exit(EndsWith(e.GetMessage(), "third") ? e.GetCode() : 1);
+            LogFile.Close();
+            close(log[1]);
+            std::string text;
+            char buffer[512];
+            for (ssize_t n; (n = read(log[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+            const bool logged = EndsWith(text, "Error: Can't save file with rules\n");
+            std::_Exit(logged && EndsWith(e.GetMessage(), "third") ? e.GetCode() : 1);
         }
         std::_Exit(0);
     });
