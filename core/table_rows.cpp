@@ -177,6 +177,17 @@ void TTable::CopyParts(const std::vector<bool>& marked, int noMarked, TTable& fi
         source.CopyParts(marked, noMarked, first, second);
         return;
     }
+    // One table given for both parts: shaped for the second part, it could not take the
+    // first one's rows, so the parts are made apart and given to it in turn (the second
+    // stays).
+    if (second == &first) {
+        TTable firstPart;
+        TTable secondPart;
+        CopyParts(marked, noMarked, firstPart, &secondPart);
+        first = firstPart;
+        *second = secondPart;
+        return;
+    }
     first.CreateTable(noMarked, NoAttr);
     if (second != nullptr) second->CreateTable(NoObj - noMarked, NoAttr);
     if (NoAttr == 0) return;

@@ -18,8 +18,12 @@ long long Difference(const TTable* t1, int o1, const TTable* t2, int o2, int a) 
 }
 
 // A distance reads the columns of the first table from both, and a decision is a last column.
+// A table without objects has no columns either, and no distance reads it: an empty training
+// table leaves every k out of range and an empty test table asks nothing.
 void CheckTables(const TTable* train, const TTable* test) {
-    if (train->GetNoAttr() < 1 || train->GetNoAttr() != test->GetNoAttr()) throw CalcError(9);
+    if (train->GetNoObj() > 0 && test->GetNoObj() > 0 && train->GetNoAttr() != test->GetNoAttr()) {
+        throw CalcError(9);
+    }
 }
 
 int Decision(const TTable* t, int o) { return t->Value(o, t->GetNoAttr() - 1); }

@@ -11,9 +11,9 @@ class TTable;
 // Differences are taken in 64 bits and weighted in double: the missing value 2147483647
 // minus a negative value, or times a weight of 2 or more, leaves the int range.
 //
-// The procedures need two tables of the same columns (at least one), and a weights array
-// with one entry per condition attribute; other tables are CalcError 9. A failed
-// allocation is CalcError 2.
+// The procedures need two tables of the same columns when both hold objects, and a weights
+// array with one entry per condition attribute; tables of different columns are CalcError 9.
+// A failed allocation is CalcError 2.
 class TKnnClassifier {
 public:
     // The answer of an object no decision value votes for.

@@ -99,7 +99,12 @@ void TTestMaker::ExtractTable(const TTable& source, const TIntSack* objects, con
     auto inRange = [](const TIntSack* list, int limit) {
         return list == nullptr || std::all_of(list->begin(), list->end(), [&](int v) { return v >= 0 && v < limit; });
     };
-    if (!inRange(objects, source.GetNoObj()) || !inRange(attributes, source.GetNoAttr())) refuse();
+    // A source without objects has no columns either: nothing is read from it, and an
+    // attribute list has nothing to be checked against.
+    if (!inRange(objects, source.GetNoObj()) ||
+        (source.GetNoObj() > 0 && !inRange(attributes, source.GetNoAttr()))) {
+        refuse();
+    }
     const int rows = objects != nullptr ? objects->GetNoElem() : source.GetNoObj();
     const int columns = attributes != nullptr ? attributes->GetNoElem() : source.GetNoAttr();
     std::unique_ptr<TTable> result = NewTable(rows, columns);

@@ -11,6 +11,7 @@
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/report.h"
+#include "core/table.h"
 #include "ltfc/exceptions.h"
 #include "ltfc/net.h"
 #include "rough/decision/subset.h"
@@ -120,4 +121,14 @@ SilentStdout::~SilentStdout() {
     std::fflush(stdout);
     ::dup2(saved, STDOUT_FILENO);
     ::close(saved);
+}
+
+bool SameTable(const TTable& a, const TTable& b) {
+    if (a.GetNoObj() != b.GetNoObj() || a.GetNoAttr() != b.GetNoAttr() || a.GetSize() != b.GetSize()) {
+        return false;
+    }
+    for (int i = 0; i < a.GetSize(); ++i) {
+        if (a.GetElem(i) != b.GetElem(i)) return false;
+    }
+    return true;
 }

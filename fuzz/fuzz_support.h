@@ -47,6 +47,11 @@ bool ReadsOrFailsByDesign(const std::function<void()>& read);
 // the fuzzer reports as a crash.
 void Require(bool holds, const char* what);
 
+class TTable;
+
+// Same shape and the same cells, in order.
+bool SameTable(const TTable& a, const TTable& b);
+
 // Standard output goes to /dev/null while it lives: progress and rule lines would only
 // slow a run down.
 class SilentStdout {

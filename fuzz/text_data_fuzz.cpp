@@ -9,18 +9,6 @@
 #include "core/text_data.h"
 #include "fuzz/fuzz_support.h"
 
-namespace {
-
-bool SameTable(const TTable& a, const TTable& b) {
-    if (a.GetNoObj() != b.GetNoObj() || a.GetNoAttr() != b.GetNoAttr()) return false;
-    for (int i = 0; i < a.GetSize(); ++i) {
-        if (a.GetElem(i) != b.GetElem(i)) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SilentStdout quiet;
     TempFile input(InputBytes(data, size));

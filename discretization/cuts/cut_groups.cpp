@@ -74,12 +74,21 @@ void ApplyCutGroups(TTable& table, const std::vector<TCutPair>& cuts) {
     }
 }
 
-std::vector<TCutPair> ReadCutsFile(const char* fileName, int columns) {
+namespace {
+
+std::string CutsText(const char* fileName) {
     std::string text;
     if (!ReadWholeFile(fileName, text)) {
         LogMessage("Error: Can't load file with cuts");
         throw CalcErrorText(6, fileName);
     }
+    return text;
+}
+
+}  // namespace
+
+std::vector<TCutPair> ReadCutsFile(const char* fileName, int columns) {
+    const std::string text = CutsText(fileName);
     TextScanner in(text.data(), text.data() + text.size());
     std::vector<TCutPair> cuts;
     for (;;) {
@@ -96,5 +105,11 @@ std::vector<TCutPair> ReadCutsFile(const char* fileName, int columns) {
 }
 
 void ApplyCutsFile(TTable& table, const char* fileName) {
+    // A table without objects has no columns either: nothing to scale and nothing to check
+    // the cuts against, so only a file that cannot be read is refused.
+    if (table.GetNoObj() == 0) {
+        CutsText(fileName);
+        return;
+    }
     ApplyCutGroups(table, ReadCutsFile(fileName, table.GetNoAttr()));
 }

@@ -28,5 +28,5 @@ void ApplyCutGroups(TTable& table, const std::vector<TCutPair>& cuts);
 std::vector<TCutPair> ReadCutsFile(const char* fileName, int columns);
 
 // Reads the cuts file and scales the table by it (ApplyCutGroups); on any failure the table
-// is left as it was.
+// is left as it was. A table without objects only needs a readable file.
 void ApplyCutsFile(TTable& table, const char* fileName);

@@ -17,6 +17,8 @@ public:
     int GetAttr() const { return attribute; }
     float GetValue() const { return value; }
     std::int64_t GetQuality() const { return quality; }
+    // For callers that count the qualities of many cuts of a column in one pass.
+    void SetQuality(std::int64_t q) { quality = q; }
 
     // quality := the unordered pairs of objects with different decisions (last column) whose
     // values of the attribute lie strictly on opposite sides of the cut; a value equal to the

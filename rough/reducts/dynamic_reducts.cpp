@@ -50,11 +50,13 @@ TDynamicReducts::TDynamicReducts() = default;
 TDynamicReducts::~TDynamicReducts() = default;
 
 // The size is drawn again while it is 0 and raised to 2, a subtable needing two objects to
-// tell anything apart; a table of one object gives its one object. Object numbers are drawn
-// over the whole table, with the wide draw beyond what RandomInt reaches.
+// tell anything apart; a table of one object gives its one object. A negative bound gives
+// that bound as the size, raised to 2 likewise; only a bound of 0 would be drawn for ever.
+// Object numbers are drawn over the whole table, with the wide draw beyond what RandomInt
+// reaches.
 void TDynamicReducts::RandomSubtable(const TTable* t, int maxSize) {
     const int n = t->GetNoObj();
-    if (n == 0 || maxSize < 1) {
+    if (n == 0 || maxSize == 0) {
         LogMessage("Critical error in: TDynamicReducts::RandomSubtable");
         throw CalcError(9);
     }
@@ -212,8 +214,11 @@ std::vector<int> AnswerByReducts(TRed* const* reducts, int n, const TTable* trai
 // Nothing answered gives accuracy 0 and error 1 rather than 0 / 0; an empty test table gives
 // shares of 0.
 void TDynamicReducts::TestReducts(const TTable* train, const TDValInfo* values, const TTable* test) {
-    const int noAttr = train->GetNoAttr();
-    if (noAttr < 1 || test->GetNoAttr() != noAttr) throw CalcError(9);
+    // A table without objects has no columns either; the cells are read only when both
+    // tables hold objects, and then they must agree on the columns.
+    const bool bothHoldObjects = train->GetNoObj() > 0 && test->GetNoObj() > 0;
+    const int noAttr = test->GetNoAttr();
+    if (bothHoldObjects && train->GetNoAttr() != noAttr) throw CalcError(9);
     memory.reset();
     memory = OrOutOfMemory([] { return std::make_unique<TRedMemory>(); });
     memory->LoadReducts("TEST.RED");
@@ -225,7 +230,7 @@ void TDynamicReducts::TestReducts(const TTable* train, const TDValInfo* values, 
     memory->GetRedArray(reducts.data(), &n);
     for (const TRed* r : reducts) {
         for (int a : *r->GetAttributes())
-            if (a < 0 || a >= noAttr) throw CalcError(5);
+            if (bothHoldObjects && (a < 0 || a >= noAttr)) throw CalcError(5);
     }
     SortByStability(reducts.data(), 0, n - 1);
 

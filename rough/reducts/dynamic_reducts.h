@@ -23,8 +23,9 @@ public:
     TDynamicReducts& operator=(const TDynamicReducts&) = delete;
 
     // A new subtable of at least two (at most all) distinct objects of t, at most maxSize,
-    // rows in drawing order; the size is drawn as the size of a random subset. An empty t or
-    // a maxSize below 1 is CalcError 9: no subtable can be drawn.
+    // rows in drawing order; the size is drawn as the size of a random subset (a negative
+    // maxSize gives two objects). An empty t or a maxSize of 0 is CalcError 9: no subtable
+    // can be drawn.
     void RandomSubtable(const TTable* t, int maxSize);
 
     // The most stable of t's genetic reducts over 300 samples of at most 10,000 objects:
@@ -50,8 +51,9 @@ public:
     // replace the memory: the most stable reduct first (AnswerByReducts), "no answer" being
     // one below the smallest decision value. Prints "Liczba reduktow: " and their number,
     // each reduct tried, an empty line and "Results: " with the accuracy over the answered
-    // objects, the error, the unanswered share and the correct share. Tables of different
-    // columns (or none) are CalcError 9, a reduct naming a column they lack CalcError 5.
+    // objects, the error, the unanswered share and the correct share. Tables that both hold
+    // objects but differ in their columns are CalcError 9, a reduct naming a column they lack
+    // CalcError 5.
     void TestReducts(const TTable* train, const TDValInfo* values, const TTable* test);
 
     TRedMemory* GetMemory() const { return memory.get(); }

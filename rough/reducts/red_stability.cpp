@@ -193,13 +193,15 @@ TRed* TRedMemory::GetBestReduct(double* stability) const {
 }
 
 // Subtables of 50% to 95% of the objects, five of each size, in steps of a fifth of the
-// range. Below 11 objects that fifth is 0, with which the sizes would never grow: one
-// object is the least step.
+// range. From 3 to 10 objects that fifth is 0 while there are sizes to sample, with which
+// the sizes would never grow: one object is the least step then. Below 3 objects there is
+// nothing to sample and the step stays as computed.
 void TRedMemory::SampleSubtables(TTable* t) {
     const int n = t->GetNoObj();
     int min = static_cast<int>(0.5 * n);
     const int max = static_cast<int>(0.95 * n);
-    const int step = std::max((max - min) / 5, 1);
+    int step = (max - min) / 5;
+    if (step == 0 && min < max) step = 1;
     WriteStdoutLine("table->NoObj()=" + std::to_string(n));
     WriteStdoutLine("MinimalSize=" + std::to_string(min));
     WriteStdoutLine("MaximalSize=" + std::to_string(max));

@@ -302,6 +302,38 @@ TEST_F(TableRows, SplitSizesTruncateAndBadRatiosAreRefused) {
     EXPECT_EQ(other.GetNoObj(), 50);
 }
 
+TEST_F(TableRows, OneTableGivenForBothPartsEndsAsTheSecondPart) {
+    // The larger part first: written straight into the table shaped for the second, it would
+    // run past that table's rows.
+    std::vector<Row> rows;
+    for (int o = 0; o < 10; ++o) rows.push_back({o, o % 2});
+    Table tOwned = FromRows(rows);
+    TTable& t = *tOwned;
+    for (double ratio : {0.7, 0.3}) {
+        const int k = static_cast<int>(10 * ratio);
+        ResetRandomForTests();
+        const std::vector<bool> drawn = ModelDraw(10, k);
+        ResetRandomForTests();
+        TTable both;
+        t.SplitTable(ratio, both, both);
+        std::vector<Row> second;
+        for (int o = 0; o < 10; ++o) {
+            if (!drawn[static_cast<size_t>(o)]) second.push_back(rows[static_cast<size_t>(o)]);
+        }
+        EXPECT_EQ(Rows(both), second) << ratio;
+    }
+    // The table itself given for both parts.
+    ResetRandomForTests();
+    const std::vector<bool> drawn = ModelDraw(10, 5);
+    ResetRandomForTests();
+    t.SplitTable(0.5, t, t);
+    std::vector<Row> second;
+    for (int o = 0; o < 10; ++o) {
+        if (!drawn[static_cast<size_t>(o)]) second.push_back(rows[static_cast<size_t>(o)]);
+    }
+    EXPECT_EQ(Rows(t), second);
+}
+
 TEST_F(TableRows, SplitOfMoreObjectsThanOneDrawReachesFillsItsPart) {
     std::vector<Row> rows;
     for (int o = 0; o < 100000; ++o) rows.push_back({o, o % 2});

@@ -144,6 +144,35 @@ TEST(KnnClassifier, OutOfRangeNoVoteAndDistanceZero) {
     EXPECT_EQ(GetCapturedStdout(), "     0\n     0\n     0\n     100\n     200\n");
 }
 
+// A table without objects has no columns: it asks nothing, or it offers no neighbour.
+TEST(KnnClassifier, EmptyTablesAnswerNothing) {
+    TTable train, test, empty;
+    FillTable(train, {{0, 5}, {10, 7}});
+    FillTable(test, {{0, 5}, {9, 7}});
+    TDValInfo values;
+    values.CalcFromTable(train);
+    const int w[] = {1};
+    TKnnClassifier knn;
+    double accuracy = -1.0, coverage = -1.0;
+    CaptureStdout();
+    EXPECT_EQ(knn.Accuracy(&train, &values, &empty, 1, w), 0.0);
+    EXPECT_EQ(knn.WeightedVoteAccuracy(&train, &values, &empty, 1, w), 0.0);
+    knn.ClassifyInPlace(&train, &values, &empty, 1, w);
+    knn.RadiusClassify(&train, &values, &empty, &accuracy, &coverage);
+    EXPECT_EQ(accuracy, 0.0);
+    EXPECT_EQ(coverage, 0.0);
+
+    EXPECT_EQ(knn.Accuracy(&empty, &values, &test, 1, w), 0.0);  // k = 1 is out of range
+    EXPECT_EQ(knn.WeightedVoteAccuracy(&empty, &values, &test, 1, w), 0.0);
+    knn.ClassifyInPlace(&empty, &values, &test, 1, w);
+    EXPECT_EQ(Column(test, 1), (std::vector<int>{5, 7}));
+    accuracy = coverage = -1.0;
+    knn.RadiusClassify(&empty, &values, &test, &accuracy, &coverage);
+    EXPECT_EQ(accuracy, 0.0);
+    EXPECT_EQ(coverage, 0.0);
+    EXPECT_EQ(GetCapturedStdout(), "");
+}
+
 TEST(KnnRadius, AnswersAtRadiusZeroOnlyForIdenticalObjectsThenAtOne) {
     Iris s;
     std::string printed;

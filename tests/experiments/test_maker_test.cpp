@@ -123,6 +123,13 @@ TEST_F(TestMakerTest, ExtractTableSelectsRowsColumnsOrBoth) {
     EXPECT_EQ(FailureOf([&] { maker.ExtractTable(*s, nullptr, &negative, *d); }).code, 5);
     EXPECT_EQ(TableRows(*d), before);
 
+    // A source without objects gives a table without objects, whatever the attributes.
+    TTable none;
+    const TIntSack far = Sack({5, 7});
+    maker.ExtractTable(none, nullptr, &far, *d);
+    EXPECT_EQ(d->GetNoObj(), 0);
+    EXPECT_EQ(FailureOf([&] { maker.ExtractTable(none, &objects, &far, *d); }).code, 5);
+
     // The source itself as destination is read whole before it changes.
     maker.ExtractTable(*s, &objects, nullptr, *s);
     EXPECT_EQ(TableRows(*s), (Rows{{20, 21, 22}, {0, 1, 2}, {20, 21, 22}}));
@@ -278,6 +285,26 @@ TEST_F(TestMakerTest, DiscretizeWithDynamicReductionScalesAllThreeTables) {
     GetCapturedStdout();
     maker.ApplyCutsFile(*once, "CIECIA0");
     EXPECT_EQ(TableRows(*maker.GetTrain()), TableRows(*once));
+}
+
+// A fold of size 0 leaves the test part without objects (and so without columns): the cuts
+// have nothing to scale there, but the file must still be readable.
+TEST_F(TestMakerTest, CutsApplyToATableWithoutObjects) {
+    WorkingDirScope here(dir.Path());
+    TTestMaker maker;
+    maker.MakeFold(0, *Tab("iris.tab"), nullptr, nullptr, 0);
+    ASSERT_EQ(maker.GetTest()->GetNoObj(), 0);
+    const auto train = Copy(*maker.GetTrain());
+    CaptureStdout();
+    maker.Discretize("S");
+    EXPECT_EQ(GetCapturedStdout(), "Discretization...\n");
+    maker.ApplyCutsFile(*train, "CIECIA0");
+    EXPECT_EQ(TableRows(*maker.GetTrain()), TableRows(*train));
+    EXPECT_EQ(maker.GetTest()->GetNoObj(), 0);
+    TTable empty;
+    const Failure missing = FailureOf([&] { maker.ApplyCutsFile(empty, "missing"); });
+    EXPECT_EQ(missing.code, 6);
+    EXPECT_EQ(missing.log, "Error: Can't load file with cuts\n");
 }
 
 TEST_F(TestMakerTest, AnotherMethodWritesTheCutsAndEndsTheProcess) {

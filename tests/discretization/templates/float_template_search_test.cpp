@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
@@ -409,6 +410,116 @@ TEST(FloatTemplSearch, DriversReturnHonestSets) {
             }
         }
     }
+}
+
+namespace {
+
+std::vector<std::string> Described(const TFTemplSetList& list) {
+    std::vector<std::string> texts;
+    for (int i = 1; i <= list.GetNoElem(); ++i) texts.push_back(Describe(*list.GetNth(i)));
+    return texts;
+}
+
+// The passes of a driver from their wording, with the public pieces: `grow` makes the pass's
+// set from what is covered so far; the sets go in by object count and the list is thinned to
+// a cover. `pass` gives the line each pass writes.
+TFTemplSetList ReplayPasses(const TDataTable& t, const std::function<std::unique_ptr<TFTemplSet>(const std::vector<char>&)>& grow,
+                            const std::function<std::string(int pass, int left)>& pass, std::string& out) {
+    const int n = t.GetNoObj();
+    std::vector<char> covered(static_cast<size_t>(n), 0);
+    TFTemplSetList list;
+    int left = n;
+    for (int k = 1; left > 0; ++k) {
+        out += pass(k, -1);
+        std::unique_ptr<TFTemplSet> set = grow(covered);
+        int newly = 0;
+        for (int o = 0; o < n; ++o) {
+            if (!covered[o] && set->Matches(t, o)) covered[o] = 1, ++newly;
+        }
+        left -= newly;
+        out += pass(k, left);
+        list.InsertByObjCount(std::move(set));
+        if (newly == 0) break;
+    }
+    list.PruneToCover(t);
+    return list;
+}
+
+}  // namespace
+
+// Which object seeds each pass (the farthest from the sets so far, or the uncovered one of
+// largest weight, the first of equals either way), which objects a pass excludes, and the
+// order the sets are kept in: the drivers against a replay of their wording on tables full
+// of ties.
+TEST(FloatTemplSearch, DriversSeedAndKeepTheirPassesAsWorded) {
+    std::mt19937 gen(31);
+    int passes = 0;
+    for (int round = 0; round < 12; ++round) {
+        const auto table = LoadRows(TieRows(gen, 15 + 4 * round, 4, 2 + round % 3), {1, 0, round % 2, 1});
+        const TDataTable& t = *table;
+        const int n = t.GetNoObj();
+        for (const int target : {-1, 0, 3}) {  // -1: value lists only
+            TFTemplSearch search = target < 0 ? TFTemplSearch(t) : TFTemplSearch(t, target, 0.4f);
+            TFTemplSearch model = target < 0 ? TFTemplSearch(t) : TFTemplSearch(t, target, 0.4f);
+            const std::string where = std::to_string(round) + " target " + std::to_string(target);
+            std::string out;
+            std::string expected = "Number of objects: " + std::to_string(n) + "\n";
+            TFTemplSetList got = WithStdout([&] { return search.CoverWithTemplates(); }, out);
+            TFTemplSetList replayed = ReplayPasses(
+                t, [&](const std::vector<char>& covered) { return model.SearchTemplSet(covered); },
+                [](int k, int left) {
+                    return left < 0 ? "Searching for " + std::to_string(k) + "-th template\n"
+                                    : "Rest of objects: " + std::to_string(left) + "\n";
+                },
+                expected);
+            EXPECT_EQ(out, expected) << where;
+            EXPECT_EQ(Described(got), Described(replayed)) << where;
+
+            std::vector<double> distance(static_cast<size_t>(n), 1.0);
+            expected = "Searching for a template set...\n";
+            got = WithStdout([&] { return search.CoverByDistance(); }, out);
+            replayed = ReplayPasses(
+                t,
+                [&](const std::vector<char>&) {
+                    int seed = 0;
+                    for (int o = 1; o < n; ++o) {
+                        if (distance[o] > distance[seed]) seed = o;
+                    }
+                    model.SetSeed(seed);
+                    auto set = model.SearchRule();
+                    for (int o = 0; o < n; ++o) distance[o] = std::min(distance[o], set->Distance(t, o));
+                    ++passes;
+                    return set;
+                },
+                [](int k, int left) { return left < 0 ? std::to_string(k) + "\r" : std::string(); }, expected);
+            EXPECT_EQ(out, expected) << where;
+            EXPECT_EQ(Described(got), Described(replayed)) << where;
+
+            std::vector<long long> weight(static_cast<size_t>(n), 0);  // values shared with each other object
+            for (int o = 0; o < n; ++o) {
+                for (int p = 0; p < n; ++p) {
+                    if (p == o) continue;
+                    for (int a = 0; a < t.GetNoAttr(); ++a) weight[o] += t.GetValue(o, a) == t.GetValue(p, a);
+                }
+            }
+            expected = "Searching for a template set...\nObject weight count...\n";
+            got = WithStdout([&] { return search.CoverByWeights(); }, out);
+            replayed = ReplayPasses(
+                t,
+                [&](const std::vector<char>& covered) {
+                    int seed = -1;
+                    for (int o = 0; o < n; ++o) {
+                        if (!covered[o] && (seed < 0 || weight[o] > weight[seed])) seed = o;
+                    }
+                    model.SetSeed(seed);
+                    return model.SearchRule();
+                },
+                [](int k, int left) { return left < 0 ? std::to_string(k) + "\r" : std::string(); }, expected);
+            EXPECT_EQ(out, expected) << where;
+            EXPECT_EQ(Described(got), Described(replayed)) << where;
+        }
+    }
+    EXPECT_GT(passes, 100);
 }
 
 TEST(FloatTemplSearch, ARuleStepAfterTheFirstKeepsATenth) {

@@ -85,6 +85,17 @@ TEST_F(DynamicReductsTest, SubtablesOfDistinctObjectsInDrawingOrder) {
         if (std::find(drawn.begin(), drawn.end(), o) == drawn.end()) drawn.push_back(o);
     }
     EXPECT_EQ(Column(*d.GetSubtable(), 0), drawn);
+    // A negative bound is drawn as the size (one unit draw), which is raised to 2.
+    Pin(43);
+    d.RandomSubtable(t.get(), -3);
+    Pin(43);
+    EXPECT_EQ(RandomSubsetSize(5, -3), -3);
+    drawn.clear();
+    while (drawn.size() < 2) {
+        const int o = RandomInt(5);
+        if (std::find(drawn.begin(), drawn.end(), o) == drawn.end()) drawn.push_back(o);
+    }
+    EXPECT_EQ(Column(*d.GetSubtable(), 0), drawn);
     auto one = MakeTable({{7, 1}});
     d.RandomSubtable(one.get(), 10);
     EXPECT_EQ(AllValues(*d.GetSubtable()), (std::vector<int>{7, 1}));

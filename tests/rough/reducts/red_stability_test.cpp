@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/error.h"
 #include "core/random.h"
 #include "core/table.h"
 #include "rough/reducts/pos_region.h"
@@ -156,6 +157,22 @@ TEST_F(SampleSubtablesTest, CountsFollowTheDraws) {
     one.SampleSubtables(five.get());
     EXPECT_EQ(GetCapturedStdout(), "table->NoObj()=5\nMinimalSize=2\nMaximalSize=4\nKrok=1\n");
     EXPECT_EQ(one.GetRed(0)->GetTotal(), 11);
+    // Two objects leave no size to sample: the step is the computed 0 and nothing is counted.
+    auto two = MakeTable({{0, 0}, {1, 1}});
+    CaptureStdout();
+    one.SampleSubtables(two.get());
+    EXPECT_EQ(GetCapturedStdout(), "table->NoObj()=2\nMinimalSize=1\nMaximalSize=1\nKrok=0\n");
+    EXPECT_EQ(one.GetRed(0)->GetOccurrences() * 100 + one.GetRed(0)->GetTotal(), 101);
+    // One object: the same lines, then no subtable of 0 objects can be drawn.
+    auto single = MakeTable({{0, 0}});
+    CaptureStdout();
+    try {
+        one.SampleSubtables(single.get());
+        ADD_FAILURE() << "sampled";
+    } catch (const CalcError& e) {
+        EXPECT_EQ(e.GetCode(), 4);
+    }
+    EXPECT_EQ(GetCapturedStdout(), "table->NoObj()=1\nMinimalSize=0\nMaximalSize=0\nKrok=0\n");
 }
 
 TEST_F(SampleSubtablesTest, JohnsonReductPrintsAndStores) {

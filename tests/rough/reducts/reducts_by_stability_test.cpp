@@ -152,6 +152,19 @@ TEST_F(TestReductsTest, NoReductsNoFileAndForeignColumns) {
     }
 }
 
+// A table without objects has no columns: an empty test table asks nothing, and against an
+// empty training table no reduct answers.
+TEST_F(TestReductsTest, EmptyTablesAnswerNothing) {
+    TTable train, test, empty;
+    FillTable(train, {{0, 1, 5}, {1, 0, 6}});
+    // Right by {0}, right by {0}, wrong by {1}, matching nothing.
+    FillTable(test, {{0, 1, 5}, {1, 1, 6}, {2, 0, 5}, {2, 2, 5}});
+    WriteFileBytes(dir.File("TEST.RED"), "REDUCTS (2)\n{0} 0 0\n{1} 0 0\n");
+    EXPECT_EQ(Run(train, empty), "Liczba reduktow: 2\n\nResults: 0 1 0 0\n");
+    EXPECT_EQ(Run(empty, test), "Liczba reduktow: 2\n0 1 \nResults: 0 1 1 0\n");
+    EXPECT_EQ(Run(train, test), "Liczba reduktow: 2\n0 1 \n" + Results(2.0f / 3, 1.0f - 2.0f / 3, 0.25f, 0.5f));
+}
+
 // One below the smallest decision would leave the int range: the least int that is no
 // decision stands for "no answer", and the decision INT_MIN is still answered.
 TEST_F(TestReductsTest, TheLeastIntCanBeADecision) {

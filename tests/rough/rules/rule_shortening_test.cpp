@@ -10,6 +10,7 @@
 #include "core/random.h"
 #include "core/report.h"
 #include "core/table.h"
+#include "core/tree_walk.h"
 #include "rough/rules/rul_memory.h"
 #include "tests/rough/rough_test_util.h"
 #include "tests/rough/rules/split_rules.h"
@@ -132,6 +133,72 @@ public:
         return true;
     }
 
+    // The masked weight from its definition: every switched-on descriptor's count of the
+    // objects of other decisions that it alone keeps out; one descriptor weighs 1.0.
+    double Weight(const PlainRule& r, const std::vector<bool>& on) const {
+        size_t switchedOn = 0;
+        for (bool b : on) switchedOn += b ? 1 : 0;
+        if (switchedOn == 1) return 1.0;
+        double w = 1.0;
+        for (size_t k = 0; k < on.size(); ++k) {
+            if (!on[k]) continue;
+            int count = 0;
+            for (int o = 0; o < t.GetNoObj(); ++o) {
+                if (t.Value(o, t.GetNoAttr() - 1) == r.decision) continue;
+                bool othersHold = true;
+                for (size_t i = 0; i < on.size(); ++i) {
+                    if (i != k && on[i] && t.Value(o, r.descriptors[i].first) != r.descriptors[i].second) othersHold = false;
+                }
+                if (othersHold && t.Value(o, r.descriptors[k].first) != r.descriptors[k].second) ++count;
+            }
+            w *= 1.0 - std::ldexp(1.0, -count);
+        }
+        return w;
+    }
+
+    // By weight: false for a dropped rule; moved tells a rule that goes over whole. draws
+    // counts the descriptors chosen at random.
+    bool ShortenByWeight(const PlainRule& r, PlainRule& out, bool& moved, int& draws) const {
+        const size_t n = r.descriptors.size();
+        std::vector<bool> on(n, true);
+        const float a0 = Accuracy(r, on);
+        moved = false;
+        if (a0 < alfa) return false;
+        if (n == 1 || a0 == alfa) {
+            moved = true;
+            out = r;
+            return true;
+        }
+        double w = Weight(r, on);
+        size_t m = n;
+        for (; m >= 2; --m) {
+            double best = w;
+            size_t chosen = n;
+            for (size_t j = 0; j < n; ++j) {
+                if (!on[j]) continue;
+                on[j] = false;
+                if (Accuracy(r, on) >= alfa) {
+                    const double weight = Weight(r, on);
+                    if (weight > best) {
+                        best = weight;
+                        chosen = j;
+                    }
+                }
+                on[j] = true;
+            }
+            if (chosen == n) break;
+            on[chosen] = false;
+            w = best;
+        }
+        if (m < 2) {
+            on.assign(n, false);
+            on[static_cast<size_t>(RandomInt(static_cast<int>(n)))] = true;
+            ++draws;
+        }
+        out = Masked(r, on);
+        return true;
+    }
+
     static PlainRule Masked(const PlainRule& r, const std::vector<bool>& on) {
         PlainRule out;
         out.decision = r.decision;
@@ -184,6 +251,54 @@ TEST_P(RealTableShortening, ShortenedRulesAreTheLiteralGreedyOnesInWalkOrder) {
             EXPECT_NE(Walk(targetEx), Walk(target));
         }
     }
+}
+
+// Nothing calls the shortening by weight, so only a literal run of it on real rule sets
+// shows its choices: rules dropped, moved over whole, shortened while the weight rises, and
+// cut down to one drawn descriptor, in walk order, the draws of the pinned generator included.
+TEST_P(RealTableShortening, ShorteningByWeightIsTheLiteralOneInWalkOrder) {
+    SetFixedClockSecond(17);
+    int draws = 0;
+    int dropped = 0;
+    int moves = 0;
+    for (float alfa : {1.0f, 0.9f, 0.6f}) {
+        SCOPED_TRACE(alfa);
+        std::unique_ptr<SplitRules> fresh = LoadSplitRules(GetParam());
+        const std::vector<PlainRule> rules = PlainRules(fresh->memory);
+        LiteralShortening literal(fresh->train, alfa);
+        std::vector<PlainRule> expected;
+        int expectedMoved = 0;
+        ResetRandomForTests();
+        for (const PlainRule& r : rules) {
+            PlainRule out;
+            bool moved = false;
+            if (!literal.ShortenByWeight(r, out, moved, draws)) {
+                ++dropped;
+                continue;
+            }
+            expected.push_back(out);
+            expectedMoved += moved ? 1 : 0;
+        }
+        const int nextDraw = RandomInt(1000);
+
+        ResetRandomForTests();
+        TRulMemory target;
+        std::vector<int> mask, counts;
+        fresh->memory.ShortenRuleByWeight(fresh->memory.GetRoot(), fresh->train, target, alfa, mask, counts);
+        EXPECT_EQ(RandomInt(1000), nextDraw);
+        ResetRandomForTests();
+        EXPECT_EQ(Walk(target), Walk(*Inserted(expected)));
+        // The rules that went over whole left their nodes empty; the others stay.
+        int emptied = 0;
+        tree_walk::VisitPreOrder(static_cast<const TLeaf*>(fresh->memory.GetRoot()),
+                                 [&](const TLeaf& node) { emptied += node.GetRule() == nullptr ? 1 : 0; });
+        EXPECT_EQ(emptied, expectedMoved);
+        moves += expectedMoved;
+    }
+    // Each way out was taken.
+    EXPECT_GT(draws, 0);
+    EXPECT_GT(dropped, 0);
+    EXPECT_GT(moves, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(EvenRules, RealTableShortening, ::testing::Values("breast-cancer.tab", "vote.tab"),
