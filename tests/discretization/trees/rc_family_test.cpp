@@ -91,6 +91,16 @@ Rows StackingByHand(TRCNode& node, TRulCache& cache, const TTable& t) {
     return rows;
 }
 
+// The stacking table as the node keeps it after its discretization.
+Rows Discretized(TRCNode& node, const Rows& rows) {
+    auto t = RowsTable(rows);
+    if (node.GetGenDecClasses() >= 2 && !rows.empty()) {
+        ApplyCutsFile(*t, node.CommonCutsFileName().c_str());
+        t->RemoveReplicas();
+    }
+    return TableRows(*t);
+}
+
 // What the stacked classification must give an object, worked out from what the build left
 // behind: the files, the family and the children.
 struct Routed {
@@ -187,7 +197,9 @@ int LinesEqual(const std::string& text, const std::string& line) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
-std::string BuildsLine(const TRCNode& n) { return "************************> BUDUJE KLASYFIKATOR RC nr: " + Id(n) + "\n"; }
+std::string BuildsLine(const TRCNode& n) {
+    return "************************> BUDUJE KLASYFIKATOR RC nr: " + Id(n) + "\n";
+}
 
 TEST_F(FamilyTest, ASmallTreeRoutesEveryKindOfObjectExactly) {
     const auto train = RowsTable(SmallRows(600, false));
@@ -203,9 +215,12 @@ TEST_F(FamilyTest, ASmallTreeRoutesEveryKindOfObjectExactly) {
     ASSERT_EQ(root.GetInternal(), 1);
     ASSERT_EQ(root.GetFamilyCount(), 2);
     const TTemplSet& family = *root.GetFamily();
-    EXPECT_EQ((std::vector<int>{family.GetTEMPL(0).GetAttr(), family.GetTEMPL(0).GetValue(), family.GetTEMPL(0).GetSupport(),
-                                family.GetTEMPL(1).GetAttr(), family.GetTEMPL(1).GetValue(), family.GetTEMPL(1).GetSupport()}),
-              (std::vector<int>{0, 0, 360, 1, 0, 330}));
+    std::vector<int> fields;
+    for (int j = 0; j < 2; ++j) {
+        const TTempl& f = family.GetTEMPL(j);
+        fields.insert(fields.end(), {f.GetAttr(), f.GetValue(), f.GetSupport()});
+    }
+    EXPECT_EQ(fields, (std::vector<int>{0, 0, 360, 1, 0, 330}));
     // Ids: the node, its family children, the rest child, and the stacking child last.
     EXPECT_EQ(root.GetFamilyChild(0)->GetId(), r + 1);
     EXPECT_EQ(root.GetFamilyChild(1)->GetId(), r + 2);
@@ -269,7 +284,8 @@ TEST_F(FamilyTest, ASmallTreeRoutesEveryKindOfObjectExactly) {
     }
     EXPECT_EQ(root.GetStackingChild()->GetTested(), 2);
     EXPECT_EQ(root.GetStackingChild()->GetCorrect(), 2);
-    EXPECT_EQ(root.GetFamilyChild(0)->GetTested(), 105 + 70 + 3);  // by hand above, then the stacking rows and one match
+    // By hand above, then the two stacking rows and the one match.
+    EXPECT_EQ(root.GetFamilyChild(0)->GetTested(), 105 + 70 + 3);
     // The trace is appended to, never cleared.
     std::string trace = "x";
     int matchCount = 0;
@@ -334,6 +350,58 @@ TEST_F(FamilyTest, AFamilyOfOneAttributeLeavesTheStackingTablesEmpty) {
     const Routed got = Route(root, cache, *RowsTable({{2, 1, 1}}));
     EXPECT_EQ(got.trace, "<2#>");
     EXPECT_EQ(got.result, 1);
+}
+
+// A chain as long as the table allows: level k's family is {a2k = 1, a2k+1 = 1}, held by
+// objects 4k .. 4k+2 and 4k+1 .. 4k+3 (every other attribute holds 0 there, above the 80%
+// cap), so each level passes all but four objects on to its rest child.
+TEST_F(FamilyTest, TheRestChainGoesDownLevelByLevelAndIsFinishedFromTheBottom) {
+    Rows rows(600, std::vector<int>(53, 0));
+    for (int o = 0; o < 600; ++o) rows[size_t(o)][52] = o % 2;
+    for (int k = 0; k < 26; ++k) {
+        for (int i = 0; i < 3; ++i) {
+            rows[size_t(4 * k + i)][size_t(2 * k)] = 1;
+            rows[size_t(4 * k + 1 + i)][size_t(2 * k + 1)] = 1;
+        }
+    }
+    const auto train = RowsTable(rows);
+    TDValInfo info;
+    info.CalcFromTable(*train);
+    TRulCache cache(4);
+    TRCNode root;
+    const Captured c = BuildCaptured(root, cache, *train, *train, nullptr, info, 0);
+    const std::vector<TRCNode*> chain = Chain(root);
+    ASSERT_EQ(chain.size(), 27u);
+    std::string expected;
+    std::vector<std::string> saved;
+    for (size_t k = 0; k < chain.size(); ++k) {
+        expected += BuildsLine(*chain[k]) + "ROZMIAR TABLICY:  " + std::to_string(600 - 4 * k) + "\n";
+        if (k == 26) break;
+        EXPECT_EQ((std::vector<int>{chain[k]->GetFamilyCount(), chain[k]->GetFamily()->GetTEMPL(0).GetAttr(),
+                                    chain[k]->GetFamily()->GetTEMPL(1).GetAttr()}),
+                  (std::vector<int>{2, int(2 * k), int(2 * k + 1)}));
+        EXPECT_EQ(chain[k]->GetPath()->GetCount(), int(2 * k));
+    }
+    // The stacking tables are made from the deepest node up.
+    for (size_t k = 26; k-- > 0;) {
+        const Rows a = Discretized(*chain[k], StackingByHand(*chain[k], cache, *train));
+        expected += "Size of common table A: " + std::to_string(a.size()) + " 5\n";
+        saved.push_back("Table saved to \"CommonTabNoScal" + Id(*chain[k]) + "\"");
+    }
+    EXPECT_EQ(c.out, expected);
+    std::vector<std::string> savedInLog;
+    for (const std::string& line : TextLines(c.log)) {
+        if (line.rfind("Table saved to \"CommonTabNoScal", 0) == 0) savedInLog.push_back(line);
+    }
+    EXPECT_EQ(savedInLog, saved);
+
+    std::string down;
+    for (int k = 0; k < 26; ++k) down += "<-1$>";
+    Routed got = Route(root, cache, *RowOf(*train, 599));
+    EXPECT_EQ(got.trace, down + "<-2*>");
+    EXPECT_EQ(got.result, -1);
+    got = Route(root, cache, *RowOf(*train, 4 * 7 + 3));
+    EXPECT_EQ(got.trace, down.substr(0, 5 * 7) + "<1#>");
 }
 
 TEST_F(FamilyTest, FiveHundredObjectsMakeANodeAndFourHundredNinetyNineALeaf) {
@@ -475,16 +543,6 @@ int GeneralizedClasses(const Rows& rows) {
         if (std::find(decisions.begin(), decisions.end(), d) == decisions.end()) decisions.push_back(d);
     }
     return static_cast<int>(decisions.size());
-}
-
-// The stacking table as the node keeps it after its discretization.
-Rows Discretized(TRCNode& node, const Rows& rows) {
-    auto t = RowsTable(rows);
-    if (node.GetGenDecClasses() >= 2 && !rows.empty()) {
-        ApplyCutsFile(*t, node.CommonCutsFileName().c_str());
-        t->RemoveReplicas();
-    }
-    return TableRows(*t);
 }
 
 std::string SizeOf(const Rows& rows) {
