@@ -136,6 +136,9 @@ public:
 
     TTable* GetTable() const { return table; }
     int GetDecisionAttr() const { return DecisionAttr; }
+    // For a set gathered from the rules of several tables (MoveRules): the column their
+    // decision stands in on the table the set is read against.
+    void SetDecisionAttr(int a) { DecisionAttr = a; }
     TLeaf* GetRoot() const { return root; }
 
     void SetReductLimit(int n) { ReductLimit = n < 1 ? 1 : n; }
