@@ -338,6 +338,38 @@ TEST_F(TreeTest, APartThatCannotBeSplitEndsTheBuildAndAdaptationNeedsATestTable)
     EXPECT_EQ(FailureOf([&] { fresh.BuildLeaf(cache, part, nullptr, 0, 1.0f, 0, 1); }).code, 9);
 }
 
+// Distinct values split one object off at a time: a chain as deep as the table, built,
+// walked, laid out, used and destroyed on a stack far too small for one call per level.
+TEST_F(TreeTest, AChainAsDeepAsTheTableNeedsNoDeepStack) {
+    const int n = 1500;
+    Rows rows;
+    for (int o = 0; o < n; ++o) rows.push_back({o, o % 2});
+    const auto train = RowsTable(rows);
+    TDValInfo info;
+    info.CalcFromTable(*train);
+    TRulCache cache(2);
+    RunOnSmallStack(64 * 1024, [&] {
+        TRCNode root;
+        root.Build(cache, *train, nullptr, info, nullptr, nullptr, 0, 0, 0, 1.0f, 0, 0, 2);
+        EXPECT_EQ(root.CountNodes(), 2 * n - 1);
+        EXPECT_EQ(root.CountLeaves(), n);
+        // The non-matching chain comes first in the walk; its last node is the deepest.
+        int counter = 0;
+        TRCNode* deepest = root.FindNode(counter, n - 1);
+        ASSERT_NE(deepest, nullptr);
+        EXPECT_EQ(deepest->GetInternal(), 0);
+        EXPECT_EQ(deepest->GetPath()->GetCount(), n - 1);
+        EXPECT_EQ(deepest->GetObjects(), 1);
+        root.Layout(0, 0, 0);
+        EXPECT_EQ(deepest->GetY(), 20 * (n - 1));
+        int result = 7;
+        root.Classify(cache, *RowOf(*train, n - 1), result);
+        EXPECT_EQ(result, -1);
+        EXPECT_EQ(deepest->GetTested(), 1);
+        EXPECT_EQ(root.GetTested(), 1);
+    });
+}
+
 // ---- whole tables
 
 struct Config {
