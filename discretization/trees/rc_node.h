@@ -160,4 +160,62 @@ private:
     // leaves, and reading the file per object would cost more than classifying.
     std::vector<TCutPair> cuts;
     int cutsColumns = -1;  // the width they were checked against; -1 not read
+
+    // ---- the stacked variant: a family of templates per node (rc_family.cpp)
+public:
+    // Builds this node of the stacked variant and, without recursion, its chain of rest
+    // children. An internal node holds a family of 2 to familySize templates, a trained
+    // child per template (its part: the node's path plus the template), a rest child for the
+    // objects matching none of them and a stacking child trained on the stacking table A of
+    // the stackTrain objects matching two or more; a part under 500 objects makes a trained
+    // leaf. withTest 1 also builds and reports table B of stackTest (CalcError 9 when it is
+    // missing). Progress goes to standard output, the tables A to "CommonTabNoScal" and
+    // "CommonTabScal" + id, their cuts to "CUTS_C" + id.
+    void BuildWithFamily(TRulCache& ruleCache, const TTable& train, const TTable& stackTrain, const TTable* stackTest,
+                         const TDValInfo& decisionInfo, const TTemplSet* parentPath, const TTable* attributeMap,
+                         int withTest);
+    // target := one stacking row per object of table that satisfies the node's path (the
+    // first templates of pathAndFamily) and matches two or more family templates (the rest),
+    // in table order: per family template the distribution its child gives the object, zeros
+    // where the object does not match it, and the object's decision last.
+    void MakeStackingTable(TRulCache& ruleCache, const TTable& table, const TTemplSet& pathAndFamily, TTable& target);
+    // Counts the generalized-decision classes of table and, with two or more, discretizes it
+    // in place by cuts of this node ("CUTS_C" + id) and removes repeated rows: 1, else 0.
+    int DiscretizeCommonTable(TTable& table);
+    // Scales table by this node's "CUTS_C" cuts and removes repeated rows.
+    void ApplyCommonCuts(TTable& table);
+    // Classifies the object of a one-row table laid out as the root's training table through
+    // the stacked variant, appending the route to trace; matchCount gets the number of family
+    // templates the object matched at the last node (1 when none or at a leaf). result 1
+    // correct, 0 wrong, -1 no decision. A leaf holding a family ends the process (code -1).
+    std::vector<int> ClassifyWithFamily(TRulCache& ruleCache, const TTable& row, std::string& trace, int& matchCount,
+                                        int& result);
+
+    const TTemplSet* GetFamily() const { return family.get(); }
+    int GetFamilySize() const { return familySize; }
+    int GetFamilyCount() const { return familyCount; }
+    TRCNode* GetFamilyChild(int j) const;  // null outside 0 .. familyCount - 1
+    TRCNode* GetRestChild() const { return restChild.get(); }
+    TRCNode* GetStackingChild() const { return stackingChild.get(); }
+    // The cuts file of the stacking table's discretization.
+    std::string CommonCutsFileName() const;
+
+private:
+    // Steps of one node down the rest chain: the node's part, and for an internal node its
+    // family, family children and pathAndFamily; returns the rest child to build next, or
+    // null when the node became a leaf.
+    TRCNode* BuildFamilyNode(TRulCache& ruleCache, const TTable& train, const TTable& stackTrain,
+                             const TDValInfo& decisionInfoArg, const TTemplSet* parentPath, const std::vector<int>& map,
+                             int withTest, std::unique_ptr<TTemplSet>& pathAndFamily);
+    // What an internal node does once its rest chain is built: tables A and B, the stacking child.
+    void FinishFamilyNode(TRulCache& ruleCache, const TTable& stackTrain, const TTable* stackTest,
+                          const TTemplSet& pathAndFamily, int withTest);
+    // Writes the stacking row of the object of a one-row table into out (every column but
+    // the decision, which goes last): flags tells which family templates it matches.
+    void FillStackingRow(TRulCache& ruleCache, const TTable& row, const std::vector<int>& flags, int* out);
+    void ScaleByCommonCuts(TTable& table);
+
+    // The "CUTS_C" cuts, read once per node as `cuts` is.
+    std::vector<TCutPair> commonCuts;
+    int commonCutsColumns = -1;
 };
