@@ -121,7 +121,8 @@ public:
     void CrossValidation(TDValInfo& info, int k, int shuffle, const char* name, const TTestMethods& methods,
                          TTestResult& mean);
     // t cross-validations of train, each of a fresh shuffle of the whole table, without
-    // files; sums gets the means over the t * k runs (of the rules by integer division).
+    // files; every run is added to sums, which are then divided by t * k (the rules by
+    // integer division): from zero sums, the means over the runs.
     // selected is a decision value of info, printed with its place there (-1 when absent).
     // t < 1 or k < 1: LOG line and CalcError 5.
     void MultiCrossValidation(TDValInfo& info, int t, int k, const TTestMethods& methods, int selected,

@@ -330,7 +330,8 @@ void TTestMaker::MultiCrossValidation(TDValInfo& info, int t, int k, const TTest
     const int n = original->GetNoObj();
     const int s = n / k;
     PrintSizes("Number of objects: ", n, s);
-    TTestResult total;
+    // The runs add to what the caller's sums hold already, and all of it is divided.
+    TTestResult total = sums;
     for (int j = 1; j <= t; ++j) {
         WriteStdoutLine("TEST: " + Number(j) + " (" + Number(t) + ")");
         const std::unique_ptr<TTable> shuffled = MakeCrossValidationTable(*original, nullptr);

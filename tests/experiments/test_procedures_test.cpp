@@ -621,6 +621,7 @@ TEST_F(TestProceduresTest, MultiCrossValidationShufflesTheWholeTableEachTime) {
             TTestResult run;
             total.rules += replay.CalcDynamicReduct(info, AllRules(), run);
             total.trainError += run.trainError;
+            total.trainCoverage += run.trainCoverage;
             total.testError += run.testError;
             total.testCoverage += run.testCoverage;
         }
@@ -628,8 +629,28 @@ TEST_F(TestProceduresTest, MultiCrossValidationShufflesTheWholeTableEachTime) {
     GetCapturedStdout();
     EXPECT_EQ(sums.rules, total.rules / 6);
     EXPECT_DOUBLE_EQ(sums.trainError, total.trainError / 6);
+    EXPECT_DOUBLE_EQ(sums.trainCoverage, total.trainCoverage / 6);
     EXPECT_DOUBLE_EQ(sums.testError, total.testError / 6);
     EXPECT_DOUBLE_EQ(sums.testCoverage, total.testCoverage / 6);
+
+    // Sums that hold something already: the runs are added to it and the whole divided.
+    Pin();
+    TTestMaker onTop;
+    LoadTrain(onTop, "weather.nominal.tab", info);
+    TTestResult held;
+    held.trainError = 0.5;
+    held.trainCoverage = 2.0;
+    held.testError = 1.25;
+    held.testCoverage = 3.0;
+    held.rules = 5;
+    CaptureStdout();
+    onTop.MultiCrossValidation(info, 2, 3, AllRules(), info.GetDecVal(1), held);
+    GetCapturedStdout();
+    EXPECT_EQ(held.rules, (5 + total.rules) / 6);
+    EXPECT_DOUBLE_EQ(held.trainError, (0.5 + total.trainError) / 6);
+    EXPECT_DOUBLE_EQ(held.trainCoverage, (2.0 + total.trainCoverage) / 6);
+    EXPECT_DOUBLE_EQ(held.testError, (1.25 + total.testError) / 6);
+    EXPECT_DOUBLE_EQ(held.testCoverage, (3.0 + total.testCoverage) / 6);
 }
 
 TEST_F(TestProceduresTest, LeaveOneOutWritesEachObjectsRulesAndCountsTheHits) {
