@@ -132,7 +132,7 @@ public:
     // share of its objects answered right; accuracy the share of all objects.
     void LeaveOneOut(TDValInfo& info, const char* name, const TTestMethods& methods, double& accuracy);
     // The rules of train classify the first object of test: 0 when right, else 1. Rule
-    // method N is not offered here.
+    // method N is not offered here: the tables are discretized, then the process ends.
     int TestOneObject(const TTestMethods& methods, const char* ruleFile);
     // Grid search of one threshold per decision value of info (from depth on), each over 13
     // values from below the smallest to above the largest score of kind `kind` among the

@@ -346,6 +346,31 @@ TEST_F(TestProceduresTest, MethodsNotOfferedEndTheProcessWithTheirMessage) {
     for (const std::string& s : messages) EXPECT_EQ(s.find("PROCESS_DOWN"), std::string::npos);
 }
 
+// The single-object test cuts its tables before it finds the rule method not offered: the
+// discretization's lines come first, then the message.
+TEST_F(TestProceduresTest, SingleObjectTestDiscretizesBeforeRefusingRuleMethodN) {
+    TTable train;
+    TTable test;
+    Tab("breast-cancer.tab")->SplitTable(0.7, train, test);
+    train.Save("train");
+    RowsTable(Rows{TableRows(test)[0]})->Save("one");
+    TTestMaker direct;
+    Load(direct, "train", "one");
+    CaptureStdout();
+    direct.Discretize("S");
+    const std::string cutting = GetCapturedStdout();
+    ASSERT_EQ(cutting.rfind("Discretization...\n", 0), 0u);
+    const std::string out = StdoutOfExitZero([&] {
+        TTestMaker maker;
+        Load(maker, "train", "one");
+        TTestMethods m;
+        m.scaling = "S";
+        m.rules = "N";
+        maker.TestOneObject(m, "NO");
+    });
+    EXPECT_EQ(out, cutting + "ERROR: RuleMethod<>'N' is NOT IMPLEMENTED!\n");
+}
+
 TEST_F(TestProceduresTest, LazyRunReportsTheQuickTestsError) {
     TTestMaker maker;
     Load(maker, TabPath("weather.nominal.tab"), TabPath("weather.nominal.tab"));
