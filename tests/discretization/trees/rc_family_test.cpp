@@ -381,6 +381,13 @@ TEST_F(FamilyTest, TheRestChainGoesDownLevelByLevelAndIsFinishedFromTheBottom) {
                                     chain[k]->GetFamily()->GetTEMPL(1).GetAttr()}),
                   (std::vector<int>{2, int(2 * k), int(2 * k + 1)}));
         EXPECT_EQ(chain[k]->GetPath()->GetCount(), int(2 * k));
+        // Ids as a build that called itself for the rest child gives them: the node, its two
+        // one-leaf family children, the rest child; the stacking children only once the whole
+        // chain below is built, the deepest first.
+        const int id = chain[k]->GetId();
+        EXPECT_EQ((std::vector<int>{chain[k]->GetFamilyChild(0)->GetId(), chain[k]->GetFamilyChild(1)->GetId(),
+                                    chain[k + 1]->GetId(), chain[k]->GetStackingChild()->GetId()}),
+                  (std::vector<int>{id + 1, id + 2, id + 3, chain[26]->GetId() + 26 - int(k)}));
     }
     // The stacking tables are made from the deepest node up.
     for (size_t k = 26; k-- > 0;) {
