@@ -324,6 +324,19 @@ TEST_F(FamilyTest, AStackingTableOfOneClassIsNeitherCutNorUsed) {
     EXPECT_EQ(root.GetStackingChild()->GetTested(), 0);
 }
 
+// An empty table has nothing to cut, but a node without its cuts file cannot cut anything.
+TEST_F(FamilyTest, CommonCutsOnAnEmptyTableStillNeedTheFile) {
+    TRCNode node;
+    TTable empty;
+    EXPECT_EQ(FailureOf([&] { node.ApplyCommonCuts(empty); }).code, 6);
+    WriteFileBytes(node.CommonCutsFileName(), "0 1.5\n");
+    EXPECT_EQ(FailureOf([&] { node.ApplyCommonCuts(empty); }).code, 0);
+    EXPECT_EQ(empty.GetNoObj(), 0);
+    auto one = RowsTable({{1, 2, 7}, {2, 5, 7}, {0, 9, 7}});
+    node.ApplyCommonCuts(*one);
+    EXPECT_EQ(TableRows(*one), (Rows{{0, 0, 7}, {1, 0, 7}}));
+}
+
 // A family testing one attribute only: no object matches two templates, and every object
 // goes to a family child.
 TEST_F(FamilyTest, AFamilyOfOneAttributeLeavesTheStackingTablesEmpty) {
