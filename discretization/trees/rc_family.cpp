@@ -260,9 +260,13 @@ void TRCNode::ApplyCommonCuts(TTable& table) {
     table.RemoveReplicas();
 }
 
-// A table without objects has nothing to scale, nor a width the cuts could be checked against.
+// A table without objects has nothing to scale, nor a width the cuts could be checked against;
+// the cuts must still be there when they were never read.
 void TRCNode::ScaleByCommonCuts(TTable& table) {
-    if (table.GetNoObj() == 0) return;
+    if (table.GetNoObj() == 0) {
+        if (commonCutsColumns < 0) ApplyCutsFile(table, CommonCutsFileName().c_str());
+        return;
+    }
     if (commonCutsColumns != table.GetNoAttr()) {
         commonCuts = ReadCutsFile(CommonCutsFileName().c_str(), table.GetNoAttr());
         commonCutsColumns = table.GetNoAttr();

@@ -172,12 +172,13 @@ void TRCNode::BuildNode(const BuildArgs& args, BuildStep& step, std::vector<Buil
     part.Clear();
 
     const int attr = split->GetAttr();
-    const int value = split->GetValue();
+    // Match checks the column: a test table narrower than train must not be read past its rows.
     auto divide = [&](const TTable& table, const std::vector<int>& rows, std::vector<int>& match,
                       std::vector<int>& other) {
-        OrOutOfMemory([&] {
-            for (int r : rows) (table.Value(r, attr) == value ? match : other).push_back(r);
-        });
+        for (int r : rows) {
+            std::vector<int>& side = split->Match(table, r) == 1 ? match : other;
+            OrOutOfMemory([&] { side.push_back(r); });
+        }
     };
     BuildStep toMatching;
     BuildStep toOther;

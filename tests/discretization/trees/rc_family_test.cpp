@@ -324,6 +324,19 @@ TEST_F(FamilyTest, AStackingTableOfOneClassIsNeitherCutNorUsed) {
     EXPECT_EQ(root.GetStackingChild()->GetTested(), 0);
 }
 
+// An empty table has nothing to cut, but a node without its cuts file cannot cut anything.
+TEST_F(FamilyTest, CommonCutsOnAnEmptyTableStillNeedTheFile) {
+    TRCNode node;
+    TTable empty;
+    EXPECT_EQ(FailureOf([&] { node.ApplyCommonCuts(empty); }).code, 6);
+    WriteFileBytes(node.CommonCutsFileName(), "0 1.5\n");
+    EXPECT_EQ(FailureOf([&] { node.ApplyCommonCuts(empty); }).code, 0);
+    EXPECT_EQ(empty.GetNoObj(), 0);
+    auto one = RowsTable({{1, 2, 7}, {2, 5, 7}, {0, 9, 7}});
+    node.ApplyCommonCuts(*one);
+    EXPECT_EQ(TableRows(*one), (Rows{{0, 0, 7}, {1, 0, 7}}));
+}
+
 // A family testing one attribute only: no object matches two templates, and every object
 // goes to a family child.
 TEST_F(FamilyTest, AFamilyOfOneAttributeLeavesTheStackingTablesEmpty) {
@@ -381,6 +394,13 @@ TEST_F(FamilyTest, TheRestChainGoesDownLevelByLevelAndIsFinishedFromTheBottom) {
                                     chain[k]->GetFamily()->GetTEMPL(1).GetAttr()}),
                   (std::vector<int>{2, int(2 * k), int(2 * k + 1)}));
         EXPECT_EQ(chain[k]->GetPath()->GetCount(), int(2 * k));
+        // Ids as a build that called itself for the rest child gives them: the node, its two
+        // one-leaf family children, the rest child; the stacking children only once the whole
+        // chain below is built, the deepest first.
+        const int id = chain[k]->GetId();
+        EXPECT_EQ((std::vector<int>{chain[k]->GetFamilyChild(0)->GetId(), chain[k]->GetFamilyChild(1)->GetId(),
+                                    chain[k + 1]->GetId(), chain[k]->GetStackingChild()->GetId()}),
+                  (std::vector<int>{id + 1, id + 2, id + 3, chain[26]->GetId() + 26 - int(k)}));
     }
     // The stacking tables are made from the deepest node up.
     for (size_t k = 26; k-- > 0;) {

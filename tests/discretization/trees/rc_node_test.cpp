@@ -338,6 +338,27 @@ TEST_F(TreeTest, APartThatCannotBeSplitEndsTheBuildAndAdaptationNeedsATestTable)
     EXPECT_EQ(FailureOf([&] { fresh.BuildLeaf(cache, part, nullptr, 0, 1.0f, 0, 1); }).code, 9);
 }
 
+// The validation parts are cut from the test table by the split's root column: a test table
+// without that column is refused where it is first divided, not read past its last row.
+TEST_F(TreeTest, ATestTableWithoutTheSplitColumnIsRefusedBeforeAnyLeaf) {
+    Rows rows;
+    const int third[10] = {1, 1, 1, 1, 2, 2, 2, 3, 3, 4};
+    for (int o = 0; o < 10; ++o) rows.push_back({5, 6, third[o], o % 2});
+    const auto train = RowsTable(rows);
+    const auto narrow = RowsTable({{1, 0}, {2, 1}, {1, 1}});
+    TDValInfo info;
+    info.CalcFromTable(*train);
+    TRulCache cache(2);
+    TRCNode root;
+    const Failure f =
+        FailureOf([&] { root.Build(cache, *train, narrow.get(), info, nullptr, nullptr, 0, 0, 0, 1.0f, 0, 1, 7); });
+    EXPECT_EQ(f.code, 5);
+    EXPECT_EQ(f.log, "Bad element number in TTable::GetTable\n");
+    ASSERT_NE(root.GetSplit(), nullptr);
+    EXPECT_EQ(root.GetSplit()->GetAttr(), 2);
+    EXPECT_EQ(cache.GetCount(), 0);
+}
+
 // Distinct values split one object off at a time: a chain as deep as the table, built,
 // walked, laid out, used and destroyed on a stack far too small for one call per level.
 TEST_F(TreeTest, AChainAsDeepAsTheTableNeedsNoDeepStack) {
