@@ -121,7 +121,8 @@ public:
     void CrossValidation(TDValInfo& info, int k, int shuffle, const char* name, const TTestMethods& methods,
                          TTestResult& mean);
     // t cross-validations of train, each of a fresh shuffle of the whole table, without
-    // files; sums gets the means over the t * k runs (of the rules by integer division).
+    // files; every run is added to sums, which are then divided by t * k (the rules by
+    // integer division): from zero sums, the means over the runs.
     // selected is a decision value of info, printed with its place there (-1 when absent).
     // t < 1 or k < 1: LOG line and CalcError 5.
     void MultiCrossValidation(TDValInfo& info, int t, int k, const TTestMethods& methods, int selected,
@@ -131,7 +132,7 @@ public:
     // share of its objects answered right; accuracy the share of all objects.
     void LeaveOneOut(TDValInfo& info, const char* name, const TTestMethods& methods, double& accuracy);
     // The rules of train classify the first object of test: 0 when right, else 1. Rule
-    // method N is not offered here.
+    // method N is not offered here: the tables are discretized, then the process ends.
     int TestOneObject(const TTestMethods& methods, const char* ruleFile);
     // Grid search of one threshold per decision value of info (from depth on), each over 13
     // values from below the smallest to above the largest score of kind `kind` among the

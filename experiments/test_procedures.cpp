@@ -330,7 +330,8 @@ void TTestMaker::MultiCrossValidation(TDValInfo& info, int t, int k, const TTest
     const int n = original->GetNoObj();
     const int s = n / k;
     PrintSizes("Number of objects: ", n, s);
-    TTestResult total;
+    // The runs add to what the caller's sums hold already, and all of it is divided.
+    TTestResult total = sums;
     for (int j = 1; j <= t; ++j) {
         WriteStdoutLine("TEST: " + Number(j) + " (" + Number(t) + ")");
         const std::unique_ptr<TTable> shuffled = MakeCrossValidationTable(*original, nullptr);
@@ -371,16 +372,17 @@ void TTestMaker::LeaveOneOut(TDValInfo& info, const char* name, const TTestMetho
     accuracy = Share(hits, n);
 }
 
+// The tables are cut before the rule method is looked at, as in a run of TrainAndTest.
 int TTestMaker::TestOneObject(const TTestMethods& methods, const char* ruleFile) {
-    if (Letter(methods.rules) == 'N') {
-        WriteStdoutLine("ERROR: RuleMethod<>'N' is NOT IMPLEMENTED!");
-        EndProcess(0);
-    }
     RequireTables("TestOneObject");
     if (test->GetNoObj() < 1) BadParameters("TestOneObject");
     if (Letter(methods.scaling) != 'N') Discretize(methods.scaling);
     TDValInfo classes;
     classes.CalcFromTable(*train);
+    if (Letter(methods.rules) == 'N') {
+        WriteStdoutLine("ERROR: RuleMethod<>'N' is NOT IMPLEMENTED!");
+        EndProcess(0);
+    }
     TRuleClassifier classifier;
     BuildRules(classifier, methods, "Calculation of rules for selected reducts..");
     if (WritesFiles(ruleFile)) classifier.GetRules()->SaveRules(ruleFile, nullptr, 0);

@@ -346,6 +346,31 @@ TEST_F(TestProceduresTest, MethodsNotOfferedEndTheProcessWithTheirMessage) {
     for (const std::string& s : messages) EXPECT_EQ(s.find("PROCESS_DOWN"), std::string::npos);
 }
 
+// The single-object test cuts its tables before it finds the rule method not offered: the
+// discretization's lines come first, then the message.
+TEST_F(TestProceduresTest, SingleObjectTestDiscretizesBeforeRefusingRuleMethodN) {
+    TTable train;
+    TTable test;
+    Tab("breast-cancer.tab")->SplitTable(0.7, train, test);
+    train.Save("train");
+    RowsTable(Rows{TableRows(test)[0]})->Save("one");
+    TTestMaker direct;
+    Load(direct, "train", "one");
+    CaptureStdout();
+    direct.Discretize("S");
+    const std::string cutting = GetCapturedStdout();
+    ASSERT_EQ(cutting.rfind("Discretization...\n", 0), 0u);
+    const std::string out = StdoutOfExitZero([&] {
+        TTestMaker maker;
+        Load(maker, "train", "one");
+        TTestMethods m;
+        m.scaling = "S";
+        m.rules = "N";
+        maker.TestOneObject(m, "NO");
+    });
+    EXPECT_EQ(out, cutting + "ERROR: RuleMethod<>'N' is NOT IMPLEMENTED!\n");
+}
+
 TEST_F(TestProceduresTest, LazyRunReportsTheQuickTestsError) {
     TTestMaker maker;
     Load(maker, TabPath("weather.nominal.tab"), TabPath("weather.nominal.tab"));
@@ -621,6 +646,7 @@ TEST_F(TestProceduresTest, MultiCrossValidationShufflesTheWholeTableEachTime) {
             TTestResult run;
             total.rules += replay.CalcDynamicReduct(info, AllRules(), run);
             total.trainError += run.trainError;
+            total.trainCoverage += run.trainCoverage;
             total.testError += run.testError;
             total.testCoverage += run.testCoverage;
         }
@@ -628,8 +654,28 @@ TEST_F(TestProceduresTest, MultiCrossValidationShufflesTheWholeTableEachTime) {
     GetCapturedStdout();
     EXPECT_EQ(sums.rules, total.rules / 6);
     EXPECT_DOUBLE_EQ(sums.trainError, total.trainError / 6);
+    EXPECT_DOUBLE_EQ(sums.trainCoverage, total.trainCoverage / 6);
     EXPECT_DOUBLE_EQ(sums.testError, total.testError / 6);
     EXPECT_DOUBLE_EQ(sums.testCoverage, total.testCoverage / 6);
+
+    // Sums that hold something already: the runs are added to it and the whole divided.
+    Pin();
+    TTestMaker onTop;
+    LoadTrain(onTop, "weather.nominal.tab", info);
+    TTestResult held;
+    held.trainError = 0.5;
+    held.trainCoverage = 2.0;
+    held.testError = 1.25;
+    held.testCoverage = 3.0;
+    held.rules = 5;
+    CaptureStdout();
+    onTop.MultiCrossValidation(info, 2, 3, AllRules(), info.GetDecVal(1), held);
+    GetCapturedStdout();
+    EXPECT_EQ(held.rules, (5 + total.rules) / 6);
+    EXPECT_DOUBLE_EQ(held.trainError, (0.5 + total.trainError) / 6);
+    EXPECT_DOUBLE_EQ(held.trainCoverage, (2.0 + total.trainCoverage) / 6);
+    EXPECT_DOUBLE_EQ(held.testError, (1.25 + total.testError) / 6);
+    EXPECT_DOUBLE_EQ(held.testCoverage, (3.0 + total.testCoverage) / 6);
 }
 
 TEST_F(TestProceduresTest, LeaveOneOutWritesEachObjectsRulesAndCountsTheHits) {
