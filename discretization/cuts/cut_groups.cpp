@@ -113,3 +113,20 @@ void ApplyCutsFile(TTable& table, const char* fileName) {
     }
     ApplyCutGroups(table, ReadCutsFile(fileName, table.GetNoAttr()));
 }
+
+void TCutsFileCache::Apply(TTable& table, const std::string& fileName) {
+    if (table.GetNoObj() == 0) {
+        if (columns < 0) ApplyCutsFile(table, fileName.c_str());
+        return;
+    }
+    if (columns != table.GetNoAttr()) {
+        cuts = ReadCutsFile(fileName.c_str(), table.GetNoAttr());
+        columns = table.GetNoAttr();
+    }
+    ApplyCutGroups(table, cuts);
+}
+
+void TCutsFileCache::Forget() {
+    cuts.clear();
+    columns = -1;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 class TTable;
@@ -30,3 +31,19 @@ std::vector<TCutPair> ReadCutsFile(const char* fileName, int columns);
 // Reads the cuts file and scales the table by it (ApplyCutGroups); on any failure the table
 // is left as it was. A table without objects only needs a readable file.
 void ApplyCutsFile(TTable& table, const char* fileName);
+
+// A cuts file read once and kept, for a classifier that scales object after object: reading
+// the file per object would cost more than classifying. It is read again only for a table of
+// another width (the attributes are checked against it). A table without objects has nothing
+// to scale, nor a width to check against: it only needs the file readable while it was never
+// read.
+class TCutsFileCache {
+public:
+    void Apply(TTable& table, const std::string& fileName);
+    // The next Apply reads the file again (it was written anew).
+    void Forget();
+
+private:
+    std::vector<TCutPair> cuts;
+    int columns = -1;  // the width the cuts were checked against; -1 not read
+};

@@ -244,10 +244,9 @@ int TRCNode::DiscretizeCommonTable(TTable& table) {
         // The cuts separate the generalized-decision classes; the decisions come back after.
         ModifiedDecisionScope classes(*genDec, &table);
         const std::string name = CommonCutsFileName();
-        commonCuts.clear();
-        commonCutsColumns = -1;
+        commonCuts.Forget();
         TScaler().ScaleTable(table, name.c_str(), 0, 1);
-        ScaleByCommonCuts(table);
+        commonCuts.Apply(table, CommonCutsFileName());
         classes.Restore();
     }
     table.RemoveReplicas();
@@ -256,22 +255,8 @@ int TRCNode::DiscretizeCommonTable(TTable& table) {
 }
 
 void TRCNode::ApplyCommonCuts(TTable& table) {
-    ScaleByCommonCuts(table);
+    commonCuts.Apply(table, CommonCutsFileName());
     table.RemoveReplicas();
-}
-
-// A table without objects has nothing to scale, nor a width the cuts could be checked against;
-// the cuts must still be there when they were never read.
-void TRCNode::ScaleByCommonCuts(TTable& table) {
-    if (table.GetNoObj() == 0) {
-        if (commonCutsColumns < 0) ApplyCutsFile(table, CommonCutsFileName().c_str());
-        return;
-    }
-    if (commonCutsColumns != table.GetNoAttr()) {
-        commonCuts = ReadCutsFile(CommonCutsFileName().c_str(), table.GetNoAttr());
-        commonCutsColumns = table.GetNoAttr();
-    }
-    ApplyCutGroups(table, commonCuts);
 }
 
 // ---- classifying
@@ -316,7 +301,7 @@ std::vector<int> TRCNode::ClassifyWithFamily(TRulCache& ruleCache, const TTable&
         if (node->genDecClasses < 2 || node->stackingChild == nullptr) {
             return NoDecision(node->decisionInfo.get(), result);
         }
-        node->ScaleByCommonCuts(stacking);
+        node->commonCuts.Apply(stacking, node->CommonCutsFileName());
         return node->stackingChild->Classify(ruleCache, stacking, result);
     }
 }

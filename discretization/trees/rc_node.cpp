@@ -232,8 +232,7 @@ void TRCNode::BuildLeaf(TRulCache& ruleCache, TTable& train, TTable* validation,
     shorteningRatio = shorteningRatioArg;
     voteMethod = voteMethodArg;
     adaptation = adaptationArg;
-    cuts.clear();
-    cutsColumns = -1;
+    cuts.Forget();
     if (decisionInfo == nullptr) decisionInfo = Make<TDValInfo>();
     QuietModeGuard quiet;  // the rule memories keep their rules only in quiet mode
 
@@ -366,11 +365,7 @@ std::vector<int> TRCNode::ClassifyAtLeaf(TRulCache& ruleCache, const TTable& row
     }
     const TRulMemory* rules = ruleCache.GetRulMemory(ruleSlot);
     if (discretize > 0) {
-        if (cutsColumns != local.GetNoAttr()) {
-            cuts = ReadCutsFile(CutsFileName().c_str(), local.GetNoAttr());
-            cutsColumns = local.GetNoAttr();
-        }
-        ApplyCutGroups(local, cuts);
+        cuts.Apply(local, CutsFileName());
     }
     int predicted = 0;
     result = rules->ClassifyObject(*decisionInfo, voteMethod, local, 0, predicted);

@@ -155,11 +155,9 @@ private:
     int childX = 0;
     int childY = 0;
 
-    // The leaf's cuts as its cuts file holds them, read at the first classification that
-    // needs them (and again only for a row of another width): objects alternate between
-    // leaves, and reading the file per object would cost more than classifying.
-    std::vector<TCutPair> cuts;
-    int cutsColumns = -1;  // the width they were checked against; -1 not read
+    // The leaf's cuts, read at the first classification that needs them: objects alternate
+    // between leaves.
+    TCutsFileCache cuts;
 
     // ---- the stacked variant: a family of templates per node (rc_family.cpp)
 public:
@@ -213,9 +211,7 @@ private:
     // Writes the stacking row of the object of a one-row table into out (every column but
     // the decision, which goes last): flags tells which family templates it matches.
     void FillStackingRow(TRulCache& ruleCache, const TTable& row, const std::vector<int>& flags, int* out);
-    void ScaleByCommonCuts(TTable& table);
 
     // The "CUTS_C" cuts, read once per node as `cuts` is.
-    std::vector<TCutPair> commonCuts;
-    int commonCutsColumns = -1;
+    TCutsFileCache commonCuts;
 };
