@@ -2,6 +2,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <sys/resource.h>
@@ -53,4 +56,43 @@ inline void RunCasesApart(const std::vector<BenchCase>& cases, const std::string
         waitpid(child, &status, 0);
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "%s failed\n", c.name.c_str());
     }
+}
+
+struct ProgramRun {
+    double seconds = 0.0;
+    long peakKb = 0;  // the program's own peak resident memory
+    int exit = -1;    // its exit code, or 128 + the signal that ended it
+};
+
+// The program `binary` run as the front end starts it, on the configuration file "config"
+// in `folder` (its working folder), standard output into the file "stdout" there; killed
+// after limitSeconds when that is above 0.
+inline ProgramRun RunProgramIn(const std::string& folder, const char* binary, int limitSeconds = 0) {
+    BenchTimer timer;
+    const pid_t pid = fork();
+    if (pid < 0) std::exit(1);
+    if (pid == 0) {
+        const int out = open((folder + "/stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || dup2(out, 1) < 0 || chdir(folder.c_str()) != 0) _exit(127);
+        if (limitSeconds > 0) alarm(static_cast<unsigned>(limitSeconds));
+        execl(binary, binary, "config", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    ProgramRun run;
+    if (wait4(pid, &status, 0, &usage) != pid) return run;
+    run.seconds = timer.Seconds();
+    run.peakKb = usage.ru_maxrss;
+    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return run;
+}
+
+// The "RULE:" lines of a captured standard output.
+inline long CountRuleLines(const std::string& file) {
+    std::ifstream in(file);
+    long rules = 0;
+    std::string line;
+    while (std::getline(in, line)) rules += line.rfind("RULE:", 0) == 0 ? 1 : 0;
+    return rules;
 }

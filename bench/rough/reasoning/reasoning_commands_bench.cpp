@@ -12,11 +12,7 @@
 // public tables shuttle and satellite are read from $VARNEL_DATA, else ../shared/data beside
 // the source tree; runs whose table is missing are skipped. $VARNEL_BENCH_BINARY runs another
 // build of the program (an older one, for figures before a change).
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -34,12 +30,6 @@
 
 namespace {
 
-struct Outcome {
-    double seconds = 0.0;
-    long peakKb = 0;
-    int exit = -1;
-};
-
 bool Exists(const std::string& file) {
     struct stat st;
     return ::stat(file.c_str(), &st) == 0;
@@ -52,42 +42,16 @@ std::string FirstLine(const std::string& file) {
     return line;
 }
 
-long RuleLines(const std::string& file) {
-    std::ifstream in(file);
-    long rules = 0;
-    std::string line;
-    while (std::getline(in, line)) rules += line.rfind("RULE:", 0) == 0 ? 1 : 0;
-    return rules;
-}
-
 // The program on `config` in `folder` (the table copied there first, as the reduct command
 // rewrites it), standard output into "stdout"; killed after `limit` seconds.
-Outcome RunProgram(const std::string& folder, const std::string& table, const std::string& config, int limit) {
+ProgramRun RunProgram(const std::string& folder, const std::string& table, const std::string& config, int limit) {
     std::string text;
     if (!ReadWholeFile(table.c_str(), text) || !WriteWholeFile((folder + "/t.tab").c_str(), text) ||
         !WriteWholeFile((folder + "/config").c_str(), config)) {
         std::exit(1);
     }
-    BenchTimer timer;
-    const pid_t pid = fork();
-    if (pid < 0) std::exit(1);
-    if (pid == 0) {
-        const int out = open((folder + "/stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || dup2(out, 1) < 0 || chdir(folder.c_str()) != 0) _exit(127);
-        alarm(static_cast<unsigned>(limit));
-        const char* other = std::getenv("VARNEL_BENCH_BINARY");
-        const char* binary = other != nullptr ? other : VARNEL_BINARY;
-        execl(binary, binary, "config", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    wait4(pid, &status, 0, &usage);
-    Outcome o;
-    o.seconds = timer.Seconds();
-    o.peakKb = usage.ru_maxrss;
-    o.exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return o;
+    const char* other = std::getenv("VARNEL_BENCH_BINARY");
+    return RunProgramIn(folder, other != nullptr ? other : VARNEL_BINARY, limit);
 }
 
 struct Case {
@@ -196,8 +160,8 @@ int main(int argc, char** argv) {
                      "\n0\nout.red\nLOG\n";
         }
         std::remove((dir + "/out.red").c_str());
-        const Outcome o = RunProgram(dir, table, config, limit);
-        const std::string result = c.command == "rules" ? std::to_string(RuleLines(dir + "/stdout")) + " RULE lines"
+        const ProgramRun o = RunProgram(dir, table, config, limit);
+        const std::string result = c.command == "rules" ? std::to_string(CountRuleLines(dir + "/stdout")) + " RULE lines"
                                                         : FirstLine(dir + "/out.red") + " reducts";
         std::fprintf(stderr, "%-58s %9.3f s  peak %9ld KB  exit %3d  %s\n", c.name.c_str(), o.seconds, o.peakKb, o.exit,
                      o.exit == 0 ? result.c_str() : "");

@@ -4,11 +4,7 @@
 // wall time, the program's peak resident memory, and the RULE lines written.
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "bench/bench_util.h"
@@ -17,46 +13,21 @@
 namespace {
 
 struct Run {
-    double seconds = 0.0;
-    long peakKb = 0;
+    ProgramRun program;
     long rules = 0;
 };
-
-long CountRuleLines(const std::string& file) {
-    std::ifstream in(file);
-    long rules = 0;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("RULE:", 0) == 0) ++rules;
-    }
-    return rules;
-}
 
 // The program in `folder` on its configuration, standard output into the file "stdout".
 Run RunAllRules(const std::string& folder, const std::string& table, int option) {
     const std::string config = "CALCULATE_ALL_RULES\n" + std::string(VARNEL_TABLES) + "/" + table + "\n" +
                                std::to_string(option) + "\nrules.txt\nLOG\n";
     if (!WriteWholeFile((folder + "/config").c_str(), config)) std::exit(1);
-    BenchTimer timer;
-    const pid_t pid = fork();
-    if (pid < 0) std::exit(1);
-    if (pid == 0) {
-        const int out = open((folder + "/stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || dup2(out, 1) < 0 || chdir(folder.c_str()) != 0) _exit(127);
-        execl(VARNEL_BINARY, VARNEL_BINARY, "config", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    const ProgramRun program = RunProgramIn(folder, VARNEL_BINARY);
+    if (program.exit != 0) {
         std::fprintf(stderr, "run failed on %s\n", table.c_str());
         std::exit(1);
     }
-    Run run;
-    run.seconds = timer.Seconds();
-    run.peakKb = usage.ru_maxrss;
-    run.rules = CountRuleLines(folder + "/stdout");
-    return run;
+    return Run{program, CountRuleLines(folder + "/stdout")};
 }
 
 }  // namespace
@@ -74,7 +45,7 @@ int main() {
                           Case{"breast-cancer.tab", 1}, Case{"soybean.tab", 0}}) {
         const Run run = RunAllRules(dir, c.table, c.option);
         std::fprintf(stderr, "CALCULATE_ALL_RULES %-20s NOT_DISCERN_NULL %d %10.3f s  peak %8ld KB  %ld RULE lines\n",
-                     c.table, c.option, run.seconds, run.peakKb, run.rules);
+                     c.table, c.option, run.program.seconds, run.program.peakKb, run.rules);
     }
 
     for (const char* name : {"config", "stdout", "LOG"}) std::remove((dir + "/" + name).c_str());
