@@ -324,15 +324,16 @@ std::vector<uint32_t> ClearedExpansion(const std::vector<uint32_t>& clauses, int
         int clause;        // the first clause the set misses
         uint32_t untried;  // its attributes not chosen yet
     };
+    // Every step adds an attribute, so a path holds at most 33 sets.
     std::vector<Step> path;
-    std::vector<uint64_t> met(words, 0);  // words per step of the path
+    path.reserve(33);
+    std::vector<uint64_t> met(33 * words, 0);
     if (m % 64 != 0) met[words - 1] = ~uint64_t{0} << (m % 64);
     path.push_back({0, 0, clauses[0] & LowBits(k)});
     while (!path.empty()) {
         Step& at = path.back();
         if (at.untried == 0) {
             path.pop_back();
-            met.resize(path.size() * words);
             continue;
         }
         CheckBreak();
@@ -355,7 +356,6 @@ std::vector<uint32_t> ClearedExpansion(const std::vector<uint32_t>& clauses, int
         for (uint32_t rest = clauses[static_cast<size_t>(missed)]; rest != 0; rest &= rest - 1) {
             clearing.Prefetch(set | (rest & (~rest + 1)));
         }
-        met.resize(path.size() * words);
         for (size_t i = from; i < words; ++i) met[row + words + i] = met[row + i] | add[i];
     }
     return std::move(clearing.primes);
