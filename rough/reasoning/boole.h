@@ -76,8 +76,9 @@ public:
 
     void CalcAllGlobReducts(TTable* table, int relative, int missing);
     void CalcAllLocalReducts(TTable* table, int object, int relative, int missing);
-    // The reducts as masks, owned by the reasoner; null before the first calculation.
-    TIntSack* GetReducts() const { return result.get(); }
+    // The reducts as masks, owned by the reasoner; null before the first calculation. Right
+    // after Minimalization, the terms of the multiplying out.
+    TIntSack* GetReducts() const;
 
     void CreateDiscMatrix(TTable* table, int relative, int missing);
     void CreateDiscMatrixForObject(TTable* table, int object, int relative, int missing);
@@ -141,8 +142,19 @@ private:
     template <class Distances>
     void Quandor3Matrix(TTable* t, int o, const Distances& dist, double threshold);
 
+    // What Minimalization leaves: the prime terms its clearing will give, found without
+    // keeping the terms, and what they were found from. The terms themselves are made only
+    // when they are asked for.
+    struct Expansion {
+        std::vector<uint32_t> clauses;
+        int k = 0;
+        int step = 1;
+        std::vector<uint32_t> primes;
+    };
+
     std::unique_ptr<TIntSack> matrix;
-    std::unique_ptr<TIntSack> result;
+    mutable std::unique_ptr<TIntSack> result;
+    mutable std::unique_ptr<Expansion> expansion;
     int NoAttr = 0;
     int verbose = 1;
 };

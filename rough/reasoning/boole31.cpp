@@ -13,8 +13,6 @@
 #include "rough/reasoning/pair_clauses.h"
 #include "rough/reasoning/term_expansion.h"
 
-using discern::UniqueMasks;
-
 namespace {
 
 uint32_t LowBits(int n) {
@@ -36,19 +34,46 @@ std::vector<uint32_t> MaskVector(const TIntSack* sack) {
 // also holds the masks that include some clause, which answers for a term that meets every
 // clause whether an attribute a is essential in one look: some clause then shares only a
 // with the term exactly when some clause lies within a and the attributes outside the term.
+// The bitmap costs 2^k bits and about as many steps, so it is made once the terms looked at
+// times the clauses outweigh that. Until then, and over more attributes, the clauses are
+// also held as one bit column per attribute (bit i: clause i holds it), which finds the
+// clauses a term meets exactly once a word of clauses at a time.
 struct ClauseView {
-    ClauseView(const TIntSack* matrix, int k, long long terms) : clauses(MaskVector(matrix)), low(LowBits(k)) {
+    ClauseView(std::vector<uint32_t> masks, int k) : clauses(std::move(masks)), low(LowBits(k)), k(k) {
         uint32_t all = 0;
         for (uint32_t c : clauses) all |= c;
-        const long long work = static_cast<long long>(clauses.size()) * terms;
-        if (k > discern::UpwardClosure::kMaxBits || (all & ~low) != 0 || work < (2LL << k)) return;
+        inside = (all & ~low) == 0 && (low >> 31) == 0;
+        closable = k <= discern::UpwardClosure::kMaxBits && inside;
+        if (!inside) return;
+        words = (clauses.size() + 63) / 64;
+        columns.assign(32 * words, 0);
+        for (size_t i = 0; i < clauses.size(); ++i) {
+            for (uint32_t rest = clauses[i]; rest != 0; rest &= rest - 1) {
+                columns[static_cast<size_t>(std::countr_zero(rest)) * words + i / 64] |= uint64_t{1} << (i % 64);
+            }
+        }
+        once.resize(words);
+        twice.resize(words);
+    }
+
+    void Expect(long long terms) {
+        if (!closable || closure || static_cast<long long>(clauses.size()) * terms < (2LL << k)) return;
         closure = std::make_unique<discern::UpwardClosure>(k);
         for (uint32_t c : clauses) closure->Add(c);
     }
 
+    const uint64_t* Column(uint32_t bit) const { return columns.data() + static_cast<size_t>(std::countr_zero(bit)) * words; }
+
     std::vector<uint32_t> clauses;
     uint32_t low;
+    int k;
+    bool inside = false;  // every clause lies within the k attributes
+    bool closable = false;
     std::unique_ptr<discern::UpwardClosure> closure;
+    size_t words = 0;
+    std::vector<uint64_t> columns;
+    mutable std::vector<uint64_t> once;   // the clauses a term meets at least once
+    mutable std::vector<uint64_t> twice;  // ... at least twice
 };
 
 // The attributes of a term that the clauses make essential: those that are the only one
@@ -60,6 +85,31 @@ uint32_t EssentialBits(uint32_t term, const ClauseView& view) {
         for (uint32_t rest = term; rest != 0; rest &= rest - 1) {
             const uint32_t a = rest & (~rest + 1);
             if (view.closure->Contains((~term | a) & low)) essential |= a;
+        }
+        return essential;
+    }
+    if (view.inside && (term & ~low) == 0) {
+        const size_t words = view.words;
+        uint64_t* once = view.once.data();
+        uint64_t* twice = view.twice.data();
+        std::fill(once, once + words, 0);
+        std::fill(twice, twice + words, 0);
+        for (uint32_t rest = term; rest != 0; rest &= rest - 1) {
+            const uint64_t* column = view.Column(rest);
+            for (size_t w = 0; w < words; ++w) {
+                twice[w] |= once[w] & column[w];
+                once[w] |= column[w];
+            }
+        }
+        uint32_t essential = 0;
+        for (uint32_t rest = term; rest != 0; rest &= rest - 1) {
+            const uint64_t* column = view.Column(rest);
+            for (size_t w = 0; w < words; ++w) {
+                if ((column[w] & once[w] & ~twice[w]) != 0) {
+                    essential |= rest & (~rest + 1);
+                    break;
+                }
+            }
         }
         return essential;
     }
@@ -76,10 +126,8 @@ uint32_t EssentialBits(uint32_t term, const ClauseView& view) {
 }
 
 // Adds to `final` a term whose attributes are all essential, else to `next` the term
-// without each of its non-essential attributes in turn, lowest first. List is TIntSack for
-// the public step and UniqueMasks inside the clearing; both keep first arrivals in order.
-template <class List>
-void ClearOneTerm(uint32_t term, const ClauseView& view, int k, List& next, List& final) {
+// without each of its non-essential attributes in turn, lowest first (TIntSack::AddUnique).
+void ClearOneTerm(uint32_t term, const ClauseView& view, int k, TIntSack& next, TIntSack& final) {
     const uint32_t essential = EssentialBits(term, view);
     const int m = TBoole31::BitCount(static_cast<int>(term), k) - TBoole31::BitCount(static_cast<int>(essential), k);
     if (m == 0) {
@@ -94,15 +142,224 @@ void ClearOneTerm(uint32_t term, const ClauseView& view, int k, List& next, List
     }
 }
 
-// UniqueMasks under the name the sack has, so that one clearing step serves both.
-struct MaskList {
-    UniqueMasks masks;
-    // Terms whose clearing is done; they are not entered again (null: none are left out).
-    const UniqueMasks* done = nullptr;
-    void AddUnique(int m) {
-        if (done == nullptr || !done->Contains(static_cast<uint32_t>(m))) masks.Add(static_cast<uint32_t>(m));
+// The masks met so far: an open hash, which turns into a bitmap of all 2^k masks once it
+// would take a quarter of that (from the start over few attributes). The walk and the
+// clearing spread over memory with no order a hash could keep, and waiting for memory
+// then costs most of the time; the bitmap keeps masks that differ in their low attributes
+// together. No mask of the clearing has all 32 bits, so that value marks a free slot.
+class MetMasks {
+public:
+    explicit MetMasks(int k) : k(std::max(k, 6)) {
+        if (k <= kBitmapBits) {
+            bitmap.assign(BitmapWords(), 0);
+        } else {
+            slots.assign(size_t{1} << 10, kFree);
+        }
     }
+
+    // False when the mask was met before.
+    bool Add(uint32_t m) {
+        if (!bitmap.empty()) {
+            uint64_t& word = bitmap[m >> 6];
+            const uint64_t bit = uint64_t{1} << (m & 63);
+            if ((word & bit) != 0) return false;
+            word |= bit;
+            ++count;
+            return true;
+        }
+        size_t s = Home(m);
+        while (slots[s] != kFree) {
+            if (slots[s] == m) return false;
+            s = (s + 1) & (slots.size() - 1);
+        }
+        slots[s] = m;
+        if (++count * 2 > static_cast<long long>(slots.size())) Grow();
+        return true;
+    }
+
+    // Starts reading where the mask would be, for an Add that follows soon.
+    void Prefetch(uint32_t m) const {
+        if (!bitmap.empty()) {
+            __builtin_prefetch(bitmap.data() + (m >> 6));
+        } else {
+            __builtin_prefetch(slots.data() + Home(m));
+        }
+    }
+
+    long long Size() const { return count; }
+
+private:
+    static constexpr int kBitmapBits = 20;
+    static constexpr uint32_t kFree = ~uint32_t{0};
+
+    size_t BitmapWords() const { return (size_t{1} << k) / 64; }
+
+    size_t Home(uint32_t m) const {
+        return static_cast<size_t>((static_cast<uint64_t>(m) * 0x9E3779B97F4A7C15ULL) >> (64 - std::countr_zero(slots.size())));
+    }
+
+    void Grow() {
+        std::vector<uint32_t> old(slots.size() * 2, kFree);
+        old.swap(slots);
+        if (slots.size() * sizeof(uint32_t) * 4 >= BitmapWords() * sizeof(uint64_t)) {
+            slots.clear();
+            slots.shrink_to_fit();
+            bitmap.assign(BitmapWords(), 0);
+            for (uint32_t m : old) {
+                if (m != kFree) bitmap[m >> 6] |= uint64_t{1} << (m & 63);
+            }
+            return;
+        }
+        for (uint32_t m : old) {
+            if (m == kFree) continue;
+            size_t s = Home(m);
+            while (slots[s] != kFree) s = (s + 1) & (slots.size() - 1);
+            slots[s] = m;
+        }
+    }
+
+    int k;
+    std::vector<uint64_t> bitmap;
+    std::vector<uint32_t> slots;
+    long long count = 0;
 };
+
+// Term by term, depth-first: a term's level is cleared into the next level until a level
+// comes out empty, before the next term starts. The terms of every level are smaller than
+// those of the level before, and each reaches all the prime terms its clearing can ever
+// reach (the clearing of a term depends on the term alone), adding each to `primes` when its
+// level is cleared.
+//
+// Terms overlap heavily, so a term met again is left out: everything it leads to is listed
+// already. Leaving it out changes no order that reaches the list: a term that leads to a
+// prime not yet listed comes only from terms that lead to it too, so none of those is left
+// out, and they keep their order within each level whatever else is dropped. A set is
+// marked met when it enters a level rather than when its turn comes: the two differ only in
+// a repeat within the level, which the level keeps out either way.
+class Clearing {
+public:
+    Clearing(std::vector<uint32_t> clauses, int k) : view(std::move(clauses), k), k(k), met(k) {}
+
+    // Clears a term not met before; false when it was.
+    bool Clear(uint32_t term) {
+        if (!met.Add(term)) return false;
+        current.assign(1, term);
+        while (!current.empty()) {
+            next.clear();
+            for (uint32_t t : current) {
+                CheckBreak();
+                view.Expect(++looked);
+                const uint32_t essential = EssentialBits(t, view);
+                uint32_t droppable = t & ~essential & view.low;
+                if (droppable == 0) {
+                    primes.push_back(t);
+                    continue;
+                }
+                for (uint32_t rest = droppable; rest != 0; rest &= rest - 1) met.Prefetch(t & ~(rest & (~rest + 1)));
+                for (; droppable != 0; droppable &= droppable - 1) {
+                    const uint32_t less = t & ~(droppable & (~droppable + 1));
+                    if (met.Add(less)) next.push_back(less);
+                }
+                CheckMemory();
+            }
+            current.swap(next);
+        }
+        return true;
+    }
+
+    // Enters a set the caller has met; false when it was met before.
+    bool Meet(uint32_t set) { return met.Add(set); }
+    void Prefetch(uint32_t set) const { met.Prefetch(set); }
+
+    // Looked at every so many sets: the lists grow by a few sets per step at most.
+    void CheckMemory() {
+        if (++sinceCheck < kCheckEvery) return;
+        sinceCheck = 0;
+        discern::CheckTermMemory(met.Size() + static_cast<long long>(primes.size() + current.size() + next.size()), 16);
+    }
+
+    std::vector<uint32_t> primes;
+
+private:
+    ClauseView view;
+    int k;
+    MetMasks met;
+    std::vector<uint32_t> current;
+    std::vector<uint32_t> next;
+    long long looked = 0;
+    static constexpr int kCheckEvery = 64;
+    int sinceCheck = 0;
+};
+
+// The prime terms the clearing gives from the multiplying out, without the terms being kept.
+//
+// A term of the multiplying out is what a sequence of choices makes: start with the empty
+// set and, as long as some clause is missed, add an attribute of the first clause missed.
+// The clause is the first missed by the set itself, whatever order its attributes came in:
+// every clause before it is met, each by the attribute chosen there or by an earlier one.
+// So the choices form a graph over sets, and the multiplying out keeps a term at the first
+// of its sequences in the order of the choices (at each clause, its attributes ascending;
+// the first clause's only below k). Walked depth-first in that order, the graph meets every
+// set first along its first sequence (a later arrival at a set would give its terms a
+// smaller first sequence otherwise), so skipping a set met before leaves the terms in the
+// order of the list the multiplying out makes, each once. They are cleared as they come.
+//
+// The sets of the walk miss some clause and those of the clearing meet every clause, so one
+// record of met sets serves both.
+std::vector<uint32_t> ClearedExpansion(const std::vector<uint32_t>& clauses, int k) {
+    Clearing clearing(clauses, k);
+    const int m = static_cast<int>(clauses.size());
+    if (m == 0) return {};
+    // meets: per attribute, the clauses it meets (m bits); met: per step of the path, the
+    // clauses its set meets (m bits, and those past m).
+    const size_t words = (static_cast<size_t>(m) + 63) / 64;
+    std::vector<uint64_t> meets(32 * words, 0);
+    for (int i = 0; i < m; ++i) {
+        for (uint32_t rest = clauses[static_cast<size_t>(i)]; rest != 0; rest &= rest - 1) {
+            meets[static_cast<size_t>(std::countr_zero(rest)) * words + static_cast<size_t>(i) / 64] |= uint64_t{1} << (i % 64);
+        }
+    }
+    struct Step {
+        uint32_t set;
+        int clause;        // the first clause the set misses
+        uint32_t untried;  // its attributes not chosen yet
+    };
+    // Every step adds an attribute, so a path holds at most 33 sets.
+    std::vector<Step> path;
+    path.reserve(33);
+    std::vector<uint64_t> met(33 * words, 0);
+    if (m % 64 != 0) met[words - 1] = ~uint64_t{0} << (m % 64);
+    path.push_back({0, 0, clauses[0] & LowBits(k)});
+    while (!path.empty()) {
+        Step& at = path.back();
+        if (at.untried == 0) {
+            path.pop_back();
+            continue;
+        }
+        CheckBreak();
+        const uint32_t bit = at.untried & (~at.untried + 1);
+        at.untried &= at.untried - 1;
+        const uint32_t set = at.set | bit;
+        const uint64_t* add = meets.data() + static_cast<size_t>(std::countr_zero(bit)) * words;
+        const size_t row = (path.size() - 1) * words;
+        size_t w = static_cast<size_t>(at.clause) / 64;
+        while (w < words && (met[row + w] | add[w]) == ~uint64_t{0}) ++w;
+        if (w == words) {
+            clearing.Clear(set);
+            continue;
+        }
+        if (!clearing.Meet(set)) continue;
+        clearing.CheckMemory();
+        const int missed = static_cast<int>(w * 64) + std::countr_zero(~(met[row + w] | add[w]));
+        const size_t from = static_cast<size_t>(at.clause) / 64;
+        path.push_back({set, missed, clauses[static_cast<size_t>(missed)]});
+        for (uint32_t rest = clauses[static_cast<size_t>(missed)]; rest != 0; rest &= rest - 1) {
+            clearing.Prefetch(set | (rest & (~rest + 1)));
+        }
+        for (size_t i = from; i < words; ++i) met[row + words + i] = met[row + i] | add[i];
+    }
+    return std::move(clearing.primes);
+}
 
 std::unique_ptr<TIntSack> SackOf(const std::vector<uint32_t>& masks, int step) {
     auto sack = std::make_unique<TIntSack>(step);
@@ -188,35 +445,43 @@ std::vector<int> BitsOf(uint32_t mask) {
 
 // Each clause multiplies the terms out: a term that meets it stays, any other one is
 // extended by each of the clause's attributes in ascending order; repeats are kept out at
-// every step. The first clause gives its attributes below k.
+// every step. The first clause gives its attributes below k. The terms are the clearing's
+// input only, so what the clearing makes of them is found at once (ClearedExpansion) and
+// the terms are made when somebody asks for them.
 void TBoole31::Minimalization(int step) {
     if (verbose == 1) LogMessage("Minimalization...");
+    expansion.reset();
+    result.reset();
     OrOutOfMemory([&] {
-        result = std::make_unique<TIntSack>(step);
-        const std::vector<uint32_t> masks = MaskVector(matrix.get());
-        if (masks.empty()) return;
-        discern::ClauseSets clauses(1);
-        std::vector<uint64_t> set(1);
-        for (uint32_t m : masks) {
-            set[0] = m;
-            clauses.Add(set.data(), BitsOf(m));
-        }
-        const discern::SetList terms = discern::MultiplyOut(clauses, BitsOf(masks[0] & LowBits(NoAttr)));
-        for (int i = 0; i < terms.Size(); ++i) result->AddElem(static_cast<int>(static_cast<uint32_t>(*terms.At(i))));
+        auto found = std::make_unique<Expansion>();
+        found->clauses = MaskVector(matrix.get());
+        found->k = NoAttr;
+        found->step = step;
+        found->primes = ClearedExpansion(found->clauses, NoAttr);
+        expansion = std::move(found);
     });
 }
 
-// Term by term, depth-first: a term's level is cleared into the next level until a level
-// comes out empty, before the next term starts. The terms of every level are smaller than
-// those of the level before, and each reaches all the prime terms its clearing can ever
-// reach (the clearing of a term depends on the term alone), adding each to the final list
-// when its level is cleared.
-//
-// Terms overlap heavily, so a term met again is left out: everything it leads to is in the
-// final list already. Leaving it out changes no order that reaches the list: a term that
-// leads to a prime not yet listed comes only from terms that lead to it too, so none of
-// those is left out, and they keep their order within each level whatever else is dropped.
-//
+TIntSack* TBoole31::GetReducts() const {
+    if (!expansion || result) return result.get();
+    OrOutOfMemory([&] {
+        auto terms = std::make_unique<TIntSack>(expansion->step);
+        const std::vector<uint32_t>& masks = expansion->clauses;
+        if (!masks.empty()) {
+            discern::ClauseSets clauses(1);
+            std::vector<uint64_t> set(1);
+            for (uint32_t m : masks) {
+                set[0] = m;
+                clauses.Add(set.data(), BitsOf(m));
+            }
+            const discern::SetList list = discern::MultiplyOut(clauses, BitsOf(masks[0] & LowBits(expansion->k)));
+            for (int i = 0; i < list.Size(); ++i) terms->AddElem(static_cast<int>(static_cast<uint32_t>(*list.At(i))));
+        }
+        result = std::move(terms);
+    });
+    return result.get();
+}
+
 // The order this gives: every set between a prime T and a term t meets every clause, so T
 // is reached from t at level |t| - |T|, and within a level a set S stands where the
 // attributes t \ S, ascending, stand lexicographically among those of the other sets. A prime
@@ -225,42 +490,33 @@ void TBoole31::Minimalization(int step) {
 // attributes. Unlike the sack reasoner's order (transversals.h) this cannot be read off a
 // prime alone: which term first includes it depends on terms that hold attributes outside
 // it, and whether a partial term can still grow into one that includes it is not decided by
-// its own attributes (a choice outside it can be the only way). So the terms are still made.
+// its own attributes (a choice outside it can be the only way). So the terms are still
+// walked, though not kept.
+//
+// The prime terms Minimalization found stand when nobody took the terms out and the matrix
+// and the condition count are still those it had; other terms are cleared one by one.
 void TBoole31::ClearRedundant(int step) {
     if (verbose == 1) LogMessage("Clearing redundant elements...");
+    const bool found = expansion && !result && expansion->k == NoAttr && expansion->clauses == MaskVector(matrix.get());
+    if (found) {
+        const std::unique_ptr<Expansion> done = std::move(expansion);
+        OrOutOfMemory([&] { result = SackOf(done->primes, step); });
+        return;
+    }
+    GetReducts();
+    expansion.reset();
     OrOutOfMemory([&] {
-        const std::vector<uint32_t> terms = MaskVector(result.get());
-        const ClauseView clauses(matrix.get(), NoAttr, static_cast<long long>(terms.size()));
-        UniqueMasks done;
-        MaskList final;
-        MaskList current;
-        MaskList next;
-        next.done = &done;
-        for (uint32_t t : terms) {
+        Clearing clearing(MaskVector(matrix.get()), NoAttr);
+        for (uint32_t t : MaskVector(result.get())) {
             CheckBreak();
-            if (done.Contains(t)) continue;
-            current.masks.Clear();
-            current.masks.Add(t);
-            for (;;) {
-                next.masks.Clear();
-                for (uint32_t c : current.masks.Items()) {
-                    CheckBreak();
-                    done.Add(c);
-                    ClearOneTerm(c, clauses, NoAttr, next, final);
-                    discern::CheckTermMemory(static_cast<long long>(done.Size()) + final.masks.Size() +
-                                                 current.masks.Size() + next.masks.Size(),
-                                             16);
-                }
-                if (next.masks.Size() == 0) break;
-                current.masks.Swap(next.masks);
-            }
+            clearing.Clear(t);
         }
-        result = SackOf(final.masks.Items(), step);
+        result = SackOf(clearing.primes, step);
     });
 }
 
 void TBoole31::ClearRedundantStep(TIntSack* current, TIntSack* next, TIntSack* final) {
-    const ClauseView clauses(matrix.get(), NoAttr, 0);
+    const ClauseView clauses(MaskVector(matrix.get()), NoAttr);
     for (int i = 0; i < current->GetNoElem(); ++i) {
         CheckBreak();
         ClearOneTerm(static_cast<uint32_t>((*current)[i]), clauses, NoAttr, *next, *final);

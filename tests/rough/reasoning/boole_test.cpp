@@ -566,3 +566,82 @@ TEST(BooleSteps, ReductsHandedOverAsSets) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<int> MasksOf(const TIntSack& s) { return std::vector<int>(s.begin(), s.end()); }
+
+}  // namespace
+
+// The mask reasoner's steps one by one: the terms Minimalization leaves are the whole
+// expansion when asked for, and ClearRedundant clears whichever terms stand: those of the
+// matrix (asked for or not), or those of an earlier matrix against the one that replaced it.
+TEST(BooleSteps, MaskStepsOneByOne) {
+    SeedRand(61);
+    QuietMode = 1;
+    for (int round = 0; round < 30; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        TTable t;
+        RandomTable(t, 5 + Draw(8), 8 + Draw(10), 2 + Draw(2), 0);
+        TTable other;
+        RandomTable(other, 5 + Draw(8), t.GetNoAttr(), 2, 0);
+        const int k = Conditions(t, 1);
+        const int object = Draw(t.GetNoObj());
+        const std::vector<int> clauses = MaskMatrix(t, object, 1, 0);
+        const std::vector<int> terms = MaskExpand(clauses, k);
+        const std::vector<int> primes = MaskClear(clauses, terms, k);
+
+        TBoole31 untouched;
+        untouched.CreateDiscMatrixForObject(&t, object, 1, 0);
+        untouched.Minimalization(t.GetNoObj());
+        untouched.ClearRedundant(t.GetNoObj());
+        ASSERT_EQ(MasksOf(*untouched.GetReducts()), primes);
+
+        TBoole31 asked;
+        asked.CreateDiscMatrixForObject(&t, object, 1, 0);
+        asked.Minimalization(t.GetNoObj());
+        ASSERT_EQ(MasksOf(*asked.GetReducts()), terms);
+        asked.ClearRedundant(t.GetNoObj());
+        ASSERT_EQ(MasksOf(*asked.GetReducts()), primes);
+        asked.ClearRedundant(t.GetNoObj());  // prime terms stay what they are
+        ASSERT_EQ(MasksOf(*asked.GetReducts()), primes);
+
+        TBoole31 replaced;
+        replaced.CreateDiscMatrixForObject(&t, object, 1, 0);
+        replaced.Minimalization(t.GetNoObj());
+        replaced.CreateDiscMatrix(&other, 1, 0);
+        replaced.ClearRedundant(t.GetNoObj());
+        ASSERT_EQ(MasksOf(*replaced.GetReducts()), MaskClear(MaskMatrix(other, -1, 1, 0), terms, k));
+    }
+    QuietMode = 0;
+}
+
+// Expansions whose walk and clearing meet more sets than the record of met sets keeps in a
+// hash before it turns into a bitmap (a 512th of the masks there can be), over 21 or 22
+// conditions: the result against the slow expansion and clearing, global and for a few
+// objects.
+TEST(BooleSteps, MaskExpansionsBeyondTheHashOfMetSets) {
+    SeedRand(67);
+    QuietMode = 1;
+    int large = 0;
+    for (int round = 0; round < 3; ++round) {
+        TTable t;
+        const int k = 21 + Draw(2);
+        RandomTable(t, 11, k + 1, 2, 0);
+        for (int object = -1; object < 2; ++object) {
+            SCOPED_TRACE("round " + std::to_string(round) + " object " + std::to_string(object));
+            const std::vector<int> clauses = MaskMatrix(t, object, 1, 0);
+            const std::vector<int> terms = MaskExpand(clauses, k);
+            if (static_cast<long long>(terms.size()) * 512 >= (1LL << k)) ++large;
+            TBoole31 b;
+            if (object < 0) {
+                b.CalcAllGlobReducts(&t, 1, 0);
+            } else {
+                b.CalcAllLocalReducts(&t, object, 1, 0);
+            }
+            ASSERT_EQ(MasksOf(*b.GetReducts()), MaskClear(clauses, terms, k));
+        }
+    }
+    EXPECT_GT(large, 0);
+    QuietMode = 0;
+}
