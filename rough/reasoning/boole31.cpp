@@ -59,7 +59,7 @@ struct ClauseView {
     void Expect(long long terms) {
         if (!closable || closure || static_cast<long long>(clauses.size()) * terms < (2LL << k)) return;
         closure = std::make_unique<discern::UpwardClosure>(k);
-        for (uint32_t c : clauses) closure->Add(c);
+        closure->AddAll(clauses);
     }
 
     const uint64_t* Column(uint32_t bit) const { return columns.data() + static_cast<size_t>(std::countr_zero(bit)) * words; }
@@ -177,8 +177,10 @@ public:
         return true;
     }
 
-    // Starts reading where the mask would be, for an Add that follows soon.
+    // Starts reading where the mask would be, for an Add that follows soon; a bitmap over
+    // few attributes stays in the cache anyway.
     void Prefetch(uint32_t m) const {
+        if (k <= kBitmapBits) return;
         if (!bitmap.empty()) {
             __builtin_prefetch(bitmap.data() + (m >> 6));
         } else {

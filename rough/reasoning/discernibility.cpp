@@ -256,6 +256,26 @@ void UpwardClosure::Add(uint32_t mask) {
     }
 }
 
+void UpwardClosure::AddAll(const std::vector<uint32_t>& masks) {
+    for (uint32_t m : masks) covered[m >> 6] |= uint64_t{1} << (m & 63);
+    // The masks of a word without bit b of their number, for b = 0 .. 5.
+    static constexpr uint64_t kWithout[6] = {0x5555555555555555ULL, 0x3333333333333333ULL, 0x0F0F0F0F0F0F0F0FULL,
+                                             0x00FF00FF00FF00FFULL, 0x0000FFFF0000FFFFULL, 0x00000000FFFFFFFFULL};
+    const size_t words = bits >= 6 ? size_t{1} << (bits - 6) : 1;
+    const int inWord = std::min(bits, 6);
+    for (size_t w = 0; w < words; ++w) {
+        uint64_t x = covered[w];
+        for (int b = 0; b < inWord; ++b) x |= (x & kWithout[b]) << (1 << b);
+        covered[w] = x;
+    }
+    for (int b = 6; b < bits; ++b) {
+        const size_t step = size_t{1} << (b - 6);
+        for (size_t w = 0; w < words; ++w) {
+            if ((w & step) == 0) covered[w | step] |= covered[w];
+        }
+    }
+}
+
 // ---- MaskAbsorber
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include "core/random.h"
 #include "core/table.h"
+#include "rough/reasoning/discernibility.h"
 #include "rough/reasoning/pair_clauses.h"
 #include "tests/rough/reasoning/boole_reference.h"
 
@@ -74,3 +75,28 @@ TEST(PairClauses, ColumnsOfMoreThan65536Values) {
 }
 
 }  // namespace
+
+// The masks that include one of a set, made one mask at a time and all at once, against the
+// definition, over 0 to 12 attributes (less than a word of masks up to 5).
+TEST(UpwardClosure, OneByOneAndAllAtOnceAgainstTheDefinition) {
+    SeedRand(71);
+    for (int bits = 0; bits <= 12; ++bits) {
+        for (int round = 0; round < 6; ++round) {
+            SCOPED_TRACE("bits " + std::to_string(bits) + " round " + std::to_string(round));
+            const uint32_t space = uint32_t{1} << bits;
+            std::vector<uint32_t> masks;
+            const int count = Rand() % 6;
+            for (int i = 0; i < count; ++i) masks.push_back(static_cast<uint32_t>(Rand()) % space);
+            discern::UpwardClosure single(bits);
+            for (uint32_t m : masks) single.Add(m);
+            discern::UpwardClosure all(bits);
+            all.AddAll(masks);
+            for (uint32_t x = 0; x < space; ++x) {
+                bool covered = false;
+                for (uint32_t m : masks) covered = covered || (m & ~x) == 0;
+                ASSERT_EQ(single.Contains(x), covered) << x;
+                ASSERT_EQ(all.Contains(x), covered) << x;
+            }
+        }
+    }
+}
