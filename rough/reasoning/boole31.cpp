@@ -240,7 +240,7 @@ private:
 // a repeat within the level, which the level keeps out either way.
 class Clearing {
 public:
-    Clearing(std::vector<uint32_t> clauses, int k) : view(std::move(clauses), k), k(k), met(k) {}
+    Clearing(std::vector<uint32_t> clauses, int k) : view(std::move(clauses), k), met(k) {}
 
     // Clears a term not met before; false when it was.
     bool Clear(uint32_t term) {
@@ -284,7 +284,6 @@ public:
 
 private:
     ClauseView view;
-    int k;
     MetMasks met;
     std::vector<uint32_t> current;
     std::vector<uint32_t> next;
