@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -15,4 +16,15 @@ decltype(auto) OrOutOfMemory(F&& f) {
     } catch (const std::bad_alloc&) {
         throw Err(2);
     }
+}
+
+// A T made from args, or CalcError(2) when it, or anything its constructor allocates,
+// cannot be had.
+template <class T, class... Args>
+std::unique_ptr<T> MakeOrOutOfMemory(Args&&... args) {
+    return OrOutOfMemory([&] {
+        T* made = new (std::nothrow) T(std::forward<Args>(args)...);
+        if (made == nullptr) throw CalcError(2);
+        return std::unique_ptr<T>(made);
+    });
 }

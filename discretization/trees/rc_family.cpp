@@ -24,11 +24,6 @@ void MapRow(const std::vector<int>& map, TTable& row) {
     for (size_t a = 0; a < map.size(); ++a) row.SetTable(0, static_cast<int>(a), map[a]);
 }
 
-template <class T>
-std::unique_ptr<T> MakeOne() {
-    return OrOutOfMemory([] { return std::make_unique<T>(); });
-}
-
 int ClassesOf(const TDValInfo* info) { return info != nullptr ? info->GetNoDecVal() : 0; }
 
 // What a node that cannot decide returns.
@@ -116,7 +111,7 @@ TRCNode* TRCNode::BuildFamilyNode(TRulCache& ruleCache, const TTable& train, con
 
     TTable mapRow;
     MapRow(map, mapRow);
-    auto found = MakeOne<TTemplSet>();
+    auto found = MakeOrOutOfMemory<TTemplSet>();
     found->SearchFamilyOfTempl(part, mapRow, familySize);
     part.Clear();
     internal = 1;
@@ -157,7 +152,7 @@ TRCNode* TRCNode::BuildFamilyNode(TRulCache& ruleCache, const TTable& train, con
         negated->SetNegated();
         pathAndFamily->Add(std::move(negated));
     }
-    restChild = MakeOne<TRCNode>();
+    restChild = MakeOrOutOfMemory<TRCNode>();
     restChild->SetDiscretize(discretize);
     return restChild.get();
 }
@@ -179,7 +174,7 @@ void TRCNode::FinishFamilyNode(TRulCache& ruleCache, const TTable& stackTrain, c
     a.Save(("CommonTabScal" + std::to_string(id)).c_str());
 
     // The stacking child is one leaf over the whole of A, which it discretizes no further.
-    stackingChild = MakeOne<TRCNode>();
+    stackingChild = MakeOrOutOfMemory<TRCNode>();
     stackingChild->SetDiscretize(0);
     stackingChild->Build(ruleCache, a, nullptr, *decisionInfo, nullptr, nullptr, 0, 0, 0, shorteningRatio, voteMethod,
                          0, a.GetNoObj() + 1);
@@ -227,18 +222,7 @@ void TRCNode::FillStackingRow(TRulCache& ruleCache, const TTable& row, const std
 // family tests one attribute) has no class to tell apart.
 int TRCNode::DiscretizeCommonTable(TTable& table) {
     LogMessage("Discretization table...");
-    if (table.GetNoObj() == 0) {
-        genDecClasses = 0;
-        return 0;
-    }
-    genDec = MakeOne<TGeneralDec>();
-    genDec->CalcGenDec(&table);
-    genDec->CreateGenDec(&table);
-    genDecClasses = genDec->GetNoClasses();
-    if (genDecClasses < 2) {
-        genDec.reset();
-        return 0;
-    }
+    if (!TakeGenDec(table)) return 0;
     LogMessage("Discretization common table...");
     {
         // The cuts separate the generalized-decision classes; the decisions come back after.

@@ -19,11 +19,6 @@ namespace {
 // Taken by every node construction, in the whole process.
 int nodeCounter = 0;
 
-template <class T>
-std::unique_ptr<T> Make() {
-    return OrOutOfMemory([] { return std::make_unique<T>(); });
-}
-
 }  // namespace
 
 // What every node of one build is given alike.
@@ -85,7 +80,7 @@ void TRCNode::ReleaseChildren(std::vector<std::unique_ptr<TRCNode>>& out) {
 std::string TRCNode::CutsFileName() const { return "CUTS" + std::to_string(id); }
 
 std::unique_ptr<TTemplSet> TRCNode::CopyOfSet(const TTemplSet* from) {
-    auto set = Make<TTemplSet>();
+    auto set = MakeOrOutOfMemory<TTemplSet>();
     if (from == nullptr) return set;
     for (int i = 0; i < from->GetCount(); ++i) {
         set->Add(OrOutOfMemory([&] { return std::make_unique<TTempl>(from->GetTEMPL(i)); }));
@@ -124,7 +119,7 @@ void TRCNode::Build(TRulCache& ruleCache, const TTable& train, const TTable* tes
         TRCNode* node = step.node;
         if (node == nullptr) {
             std::unique_ptr<TRCNode>& link = step.matchingSide ? step.parent->matching : step.parent->nonMatching;
-            link = Make<TRCNode>();
+            link = MakeOrOutOfMemory<TRCNode>();
             link->SetDiscretize(step.parent->discretize);
             node = link.get();
         }
@@ -165,7 +160,7 @@ void TRCNode::BuildNode(const BuildArgs& args, BuildStep& step, std::vector<Buil
     TTable mapRow;
     mapRow.CreateTable(1, static_cast<int>(map.size()));
     for (size_t a = 0; a < map.size(); ++a) mapRow.SetTable(0, static_cast<int>(a), map[a]);
-    auto found = Make<TTempl>();
+    auto found = MakeOrOutOfMemory<TTempl>();
     found->SearchTemplate(part, mapRow, args.excludeBad, args.badValue);
     internal = 1;
     split = std::move(found);
@@ -225,6 +220,18 @@ void TRCNode::BuildAsLeaf(const BuildArgs& args, TTable& part, const std::vector
 
 void TRCNode::StoreRules(TRulCache& ruleCache, TRulMemory& rules) { ruleSlot = ruleCache.AddRulMemory(rules); }
 
+bool TRCNode::TakeGenDec(TTable& table) {
+    genDecClasses = 0;
+    if (table.GetNoObj() == 0) return false;
+    genDec = MakeOrOutOfMemory<TGeneralDec>();
+    genDec->CalcGenDec(&table);
+    genDec->CreateGenDec(&table);
+    genDecClasses = genDec->GetNoClasses();
+    if (genDecClasses >= 2) return true;
+    genDec.reset();
+    return false;
+}
+
 void TRCNode::BuildLeaf(TRulCache& ruleCache, TTable& train, TTable* validation, int discretizeArg,
                         float shorteningRatioArg, int voteMethodArg, int adaptationArg) {
     if (adaptationArg == 1 && validation == nullptr) throw CalcError(9);
@@ -233,22 +240,10 @@ void TRCNode::BuildLeaf(TRulCache& ruleCache, TTable& train, TTable* validation,
     voteMethod = voteMethodArg;
     adaptation = adaptationArg;
     cuts.Forget();
-    if (decisionInfo == nullptr) decisionInfo = Make<TDValInfo>();
+    if (decisionInfo == nullptr) decisionInfo = MakeOrOutOfMemory<TDValInfo>();
     QuietModeGuard quiet;  // the rule memories keep their rules only in quiet mode
 
-    if (train.GetNoObj() == 0) {
-        TRulMemory none;
-        StoreRules(ruleCache, none);
-        ruleCount = 0;
-        genDecClasses = 0;
-        return;
-    }
-    genDec = Make<TGeneralDec>();
-    genDec->CalcGenDec(&train);
-    genDec->CreateGenDec(&train);
-    genDecClasses = genDec->GetNoClasses();
-    if (genDecClasses < 2) {
-        genDec.reset();
+    if (!TakeGenDec(train)) {
         TRulMemory none;
         StoreRules(ruleCache, none);
         ruleCount = 0;
@@ -283,7 +278,7 @@ void TRCNode::BuildLeaf(TRulCache& ruleCache, TTable& train, TTable* validation,
         rules.CalculateAllRules(&train, 0);
     }
 
-    auto shortened = Make<TRulMemory>();
+    auto shortened = MakeOrOutOfMemory<TRulMemory>();
     if (!validating) {
         rules.ShortenRules(train, shorteningRatio, *shortened);
     } else {
@@ -294,7 +289,7 @@ void TRCNode::BuildLeaf(TRulCache& ruleCache, TTable& train, TTable* validation,
         for (int k = 0; k < 20; ++k) {
             const double r = 1.0 - 0.05 * k;
             LogFormat("    for shortening ratio: %3.2f (1.00..0.05)", r);
-            auto trial = Make<TRulMemory>();
+            auto trial = MakeOrOutOfMemory<TRulMemory>();
             rules.ShortenRulesEx(train, *validation, static_cast<float>(r), *trial);
             trial->CalcRulesInfo(&train, 2);
             double quality = 0.0;

@@ -114,6 +114,10 @@ private:
     // The node's leaf, built over the rows of its part.
     void BuildAsLeaf(const BuildArgs& args, TTable& part, const std::vector<int>& testRows);
     void StoreRules(TRulCache& ruleCache, TRulMemory& rules);
+    // The generalized decision of a table with objects, kept in genDec when it has two
+    // classes or more; genDecClasses is its class count (0 without objects). False when
+    // there is nothing to tell apart.
+    bool TakeGenDec(TTable& table);
     // Tested, unclassified and correct after one object with this result passed here.
     void Count(int result);
     // Every child node this node owns, moved out (for destruction without recursion).

@@ -37,14 +37,14 @@ std::vector<uint32_t> MaskVector(const TIntSack* sack) {
 // The bitmap costs 2^k bits and about as many steps, so it is made once the terms looked at
 // times the clauses outweigh that. Until then, and over more attributes, the clauses are
 // also held as one bit column per attribute (bit i: clause i holds it), which finds the
-// clauses a term meets exactly once a word of clauses at a time.
+// clauses a term meets exactly once a word of clauses at a time (and the expansion's walk
+// the first clause a set misses).
 struct ClauseView {
     ClauseView(std::vector<uint32_t> masks, int k) : clauses(std::move(masks)), low(LowBits(k)), k(k) {
         uint32_t all = 0;
         for (uint32_t c : clauses) all |= c;
         inside = (all & ~low) == 0 && (low >> 31) == 0;
         closable = k <= discern::UpwardClosure::kMaxBits && inside;
-        if (!inside) return;
         words = (clauses.size() + 63) / 64;
         columns.assign(32 * words, 0);
         for (size_t i = 0; i < clauses.size(); ++i) {
@@ -125,21 +125,16 @@ uint32_t EssentialBits(uint32_t term, const ClauseView& view) {
     return essential;
 }
 
-// Adds to `final` a term whose attributes are all essential, else to `next` the term
-// without each of its non-essential attributes in turn, lowest first (TIntSack::AddUnique).
-void ClearOneTerm(uint32_t term, const ClauseView& view, int k, TIntSack& next, TIntSack& final) {
-    const uint32_t essential = EssentialBits(term, view);
-    const int m = TBoole31::BitCount(static_cast<int>(term), k) - TBoole31::BitCount(static_cast<int>(essential), k);
-    if (m == 0) {
-        final.AddUnique(static_cast<int>(term));
-        return;
-    }
-    uint32_t droppable = term & ~essential & view.low;
-    for (int i = 0; i < m && droppable != 0; ++i) {
-        const uint32_t bit = droppable & (~droppable + 1);
-        droppable &= droppable - 1;
-        next.AddUnique(static_cast<int>(term & ~bit));
-    }
+// The attributes the clearing may drop from a term: those below k that are not essential
+// (the essential ones lie within the term). None left: the term is prime.
+uint32_t Droppable(uint32_t term, const ClauseView& view) { return term & ~EssentialBits(term, view) & view.low; }
+
+// Adds to `final` a prime term, else to `next` the term without each of its droppable
+// attributes in turn, lowest first (TIntSack::AddUnique).
+void ClearOneTerm(uint32_t term, const ClauseView& view, TIntSack& next, TIntSack& final) {
+    uint32_t droppable = Droppable(term, view);
+    if (droppable == 0) final.AddUnique(static_cast<int>(term));
+    for (; droppable != 0; droppable &= droppable - 1) next.AddUnique(static_cast<int>(term & ~(droppable & (~droppable + 1))));
 }
 
 // The masks met so far: an open hash, which turns into a bitmap of all 2^k masks once it
@@ -251,8 +246,7 @@ public:
             for (uint32_t t : current) {
                 CheckBreak();
                 view.Expect(++looked);
-                const uint32_t essential = EssentialBits(t, view);
-                uint32_t droppable = t & ~essential & view.low;
+                uint32_t droppable = Droppable(t, view);
                 if (droppable == 0) {
                     primes.push_back(t);
                     continue;
@@ -268,6 +262,8 @@ public:
         }
         return true;
     }
+
+    const ClauseView& Clauses() const { return view; }
 
     // Enters a set the caller has met; false when it was met before.
     bool Meet(uint32_t set) { return met.Add(set); }
@@ -311,15 +307,9 @@ std::vector<uint32_t> ClearedExpansion(const std::vector<uint32_t>& clauses, int
     Clearing clearing(clauses, k);
     const int m = static_cast<int>(clauses.size());
     if (m == 0) return {};
-    // meets: per attribute, the clauses it meets (m bits); met: per step of the path, the
-    // clauses its set meets (m bits, and those past m).
-    const size_t words = (static_cast<size_t>(m) + 63) / 64;
-    std::vector<uint64_t> meets(32 * words, 0);
-    for (int i = 0; i < m; ++i) {
-        for (uint32_t rest = clauses[static_cast<size_t>(i)]; rest != 0; rest &= rest - 1) {
-            meets[static_cast<size_t>(std::countr_zero(rest)) * words + static_cast<size_t>(i) / 64] |= uint64_t{1} << (i % 64);
-        }
-    }
+    // met: per step of the path, the clauses its set meets (m bits, and those past m).
+    const ClauseView& view = clearing.Clauses();
+    const size_t words = view.words;
     struct Step {
         uint32_t set;
         int clause;        // the first clause the set misses
@@ -341,7 +331,7 @@ std::vector<uint32_t> ClearedExpansion(const std::vector<uint32_t>& clauses, int
         const uint32_t bit = at.untried & (~at.untried + 1);
         at.untried &= at.untried - 1;
         const uint32_t set = at.set | bit;
-        const uint64_t* add = meets.data() + static_cast<size_t>(std::countr_zero(bit)) * words;
+        const uint64_t* add = view.Column(bit);
         const size_t row = (path.size() - 1) * words;
         size_t w = static_cast<size_t>(at.clause) / 64;
         while (w < words && (met[row + w] | add[w]) == ~uint64_t{0}) ++w;
@@ -520,6 +510,6 @@ void TBoole31::ClearRedundantStep(TIntSack* current, TIntSack* next, TIntSack* f
     const ClauseView clauses(MaskVector(matrix.get()), NoAttr);
     for (int i = 0; i < current->GetNoElem(); ++i) {
         CheckBreak();
-        ClearOneTerm(static_cast<uint32_t>((*current)[i]), clauses, NoAttr, *next, *final);
+        ClearOneTerm(static_cast<uint32_t>((*current)[i]), clauses, *next, *final);
     }
 }

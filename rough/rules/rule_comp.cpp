@@ -16,13 +16,6 @@ namespace {
 
 int Decision(const TTable& t, int o) { return t.GetTable(o, t.GetNoAttr() - 1); }
 
-template <class T, class... Args>
-std::unique_ptr<T> MakeOrOutOfMemory(Args&&... args) {
-    T* made = new (std::nothrow) T(std::forward<Args>(args)...);
-    if (made == nullptr) throw CalcError(2);
-    return std::unique_ptr<T>(made);
-}
-
 [[noreturn]] void UnknownScoreKind(const char* operation) {
     WriteStdoutLine(std::string("NIEMILY BLAD w TRuleComp::") + operation);
     EndProcess(0);
