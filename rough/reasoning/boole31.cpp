@@ -240,6 +240,12 @@ public:
     // Clears a term not met before; false when it was.
     bool Clear(uint32_t term) {
         if (!met.Add(term)) return false;
+        ClearMet(term);
+        return true;
+    }
+
+    // Clears a term the caller has just entered as met.
+    void ClearMet(uint32_t term) {
         current.assign(1, term);
         while (!current.empty()) {
             next.clear();
@@ -260,7 +266,6 @@ public:
             }
             current.swap(next);
         }
-        return true;
     }
 
     const ClauseView& Clauses() const { return view; }
@@ -331,15 +336,16 @@ std::vector<uint32_t> ClearedExpansion(const std::vector<uint32_t>& clauses, int
         const uint32_t bit = at.untried & (~at.untried + 1);
         at.untried &= at.untried - 1;
         const uint32_t set = at.set | bit;
+        // A set met before, term or not, has been walked or cleared already.
+        if (!clearing.Meet(set)) continue;
         const uint64_t* add = view.Column(bit);
         const size_t row = (path.size() - 1) * words;
         size_t w = static_cast<size_t>(at.clause) / 64;
         while (w < words && (met[row + w] | add[w]) == ~uint64_t{0}) ++w;
         if (w == words) {
-            clearing.Clear(set);
+            clearing.ClearMet(set);
             continue;
         }
-        if (!clearing.Meet(set)) continue;
         clearing.CheckMemory();
         const int missed = static_cast<int>(w * 64) + std::countr_zero(~(met[row + w] | add[w]));
         const size_t from = static_cast<size_t>(at.clause) / 64;
