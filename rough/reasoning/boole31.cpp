@@ -21,6 +21,10 @@ uint32_t LowBits(int n) {
     return (uint32_t{1} << n) - 1;
 }
 
+struct ClauseView;
+template <size_t W>
+uint32_t UniqueInColumns(uint32_t term, const ClauseView& view);
+
 // The clauses as they are read in the inner loops.
 std::vector<uint32_t> MaskVector(const TIntSack* sack) {
     std::vector<uint32_t> out;
@@ -54,6 +58,17 @@ struct ClauseView {
         }
         once.resize(words);
         twice.resize(words);
+        switch (words) {
+            case 1: unique = &UniqueInColumns<1>; break;
+            case 2: unique = &UniqueInColumns<2>; break;
+            case 3: unique = &UniqueInColumns<3>; break;
+            case 4: unique = &UniqueInColumns<4>; break;
+            case 5: unique = &UniqueInColumns<5>; break;
+            case 6: unique = &UniqueInColumns<6>; break;
+            case 7: unique = &UniqueInColumns<7>; break;
+            case 8: unique = &UniqueInColumns<8>; break;
+            default: unique = &UniqueInColumns<0>; break;
+        }
     }
 
     void Expect(long long terms) {
@@ -74,7 +89,40 @@ struct ClauseView {
     std::vector<uint64_t> columns;
     mutable std::vector<uint64_t> once;   // the clauses a term meets at least once
     mutable std::vector<uint64_t> twice;  // ... at least twice
+    uint32_t (*unique)(uint32_t, const ClauseView&) = nullptr;
 };
+
+// The attributes of a term each of which is the only one the term shares with some clause,
+// read off the clause columns: the clauses the term meets once and twice or more, then for
+// each attribute whether one of its clauses is met once. Few words of clauses are held in
+// registers (W of them); any number goes through the view's scratch words (W = 0).
+template <size_t W>
+uint32_t UniqueInColumns(uint32_t term, const ClauseView& view) {
+    const size_t words = W != 0 ? W : view.words;
+    uint64_t onceHere[W != 0 ? W : 1] = {};
+    uint64_t twiceHere[W != 0 ? W : 1] = {};
+    uint64_t* once = W != 0 ? onceHere : view.once.data();
+    uint64_t* twice = W != 0 ? twiceHere : view.twice.data();
+    if (W == 0) {
+        std::fill(once, once + words, 0);
+        std::fill(twice, twice + words, 0);
+    }
+    for (uint32_t rest = term; rest != 0; rest &= rest - 1) {
+        const uint64_t* column = view.Column(rest);
+        for (size_t w = 0; w < words; ++w) {
+            twice[w] |= once[w] & column[w];
+            once[w] |= column[w];
+        }
+    }
+    uint32_t essential = 0;
+    for (uint32_t rest = term; rest != 0; rest &= rest - 1) {
+        const uint64_t* column = view.Column(rest);
+        uint64_t alone = 0;
+        for (size_t w = 0; w < words; ++w) alone |= column[w] & once[w] & ~twice[w];
+        if (alone != 0) essential |= rest & (~rest + 1);
+    }
+    return essential;
+}
 
 // The attributes of a term that the clauses make essential: those that are the only one
 // the term shares with some clause. Once every attribute is essential no clause can add one.
@@ -88,31 +136,7 @@ uint32_t EssentialBits(uint32_t term, const ClauseView& view) {
         }
         return essential;
     }
-    if (view.inside && (term & ~low) == 0) {
-        const size_t words = view.words;
-        uint64_t* once = view.once.data();
-        uint64_t* twice = view.twice.data();
-        std::fill(once, once + words, 0);
-        std::fill(twice, twice + words, 0);
-        for (uint32_t rest = term; rest != 0; rest &= rest - 1) {
-            const uint64_t* column = view.Column(rest);
-            for (size_t w = 0; w < words; ++w) {
-                twice[w] |= once[w] & column[w];
-                once[w] |= column[w];
-            }
-        }
-        uint32_t essential = 0;
-        for (uint32_t rest = term; rest != 0; rest &= rest - 1) {
-            const uint64_t* column = view.Column(rest);
-            for (size_t w = 0; w < words; ++w) {
-                if ((column[w] & once[w] & ~twice[w]) != 0) {
-                    essential |= rest & (~rest + 1);
-                    break;
-                }
-            }
-        }
-        return essential;
-    }
+    if (view.inside && (term & ~low) == 0) return view.unique(term, view);
     uint32_t essential = 0;
     for (uint32_t c : view.clauses) {
         const uint32_t x = term & c;

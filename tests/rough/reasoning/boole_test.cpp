@@ -645,3 +645,69 @@ TEST(BooleSteps, MaskExpansionsBeyondTheHashOfMetSets) {
     EXPECT_GT(large, 0);
     QuietMode = 0;
 }
+
+// One clearing step over matrices of one to many words of clauses (the clause columns are
+// read a word at a time, and up to eight words are held apart from any longer matrix), over
+// few and up to 31 conditions: every term, whether it meets all clauses or not, against the
+// essential attributes found clause by clause.
+TEST(BooleSteps, MaskClearingStepOverManyWordsOfClauses) {
+    SeedRand(71);
+    QuietMode = 1;
+    std::set<int> wordCounts;
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        TTable t;
+        const int k = round % 2 == 0 ? 31 : 8 + Draw(20);
+        RandomTable(t, 3 + Draw(70), k + 1, 2, 0);
+        TBoole31 b;
+        b.CreateDiscMatrix(&t, 1, 0);
+        const std::vector<int> clauses = MasksOf(*b.GetMatrix());
+        wordCounts.insert((static_cast<int>(clauses.size()) + 63) / 64);
+        const int low = k >= 31 ? 0x7FFFFFFF : (1 << k) - 1;
+        // Prime terms with a few attributes more, where clauses anywhere in the matrix
+        // make attributes essential, and small terms that miss clauses.
+        auto meetsAll = [&](int term) {
+            for (int c : clauses) {
+                if ((term & c) == 0) return false;
+            }
+            return true;
+        };
+        TIntSack current;
+        for (int i = 0; i < 60; ++i) {
+            int term = 0;
+            if (i % 2 == 0) {
+                term = low;
+                for (int tries = 0; tries < 4 * k; ++tries) {
+                    const int less = term & ~(1 << Draw(k));
+                    if (meetsAll(less)) term = less;
+                }
+                for (int more = Draw(4); more > 0; --more) term |= 1 << Draw(k);
+            } else {
+                for (int more = 1 + Draw(6); more > 0; --more) term |= 1 << Draw(k);
+            }
+            current.AddElem(term);
+        }
+        TIntSack next;
+        TIntSack final;
+        b.ClearRedundantStep(&current, &next, &final);
+
+        TIntSack expectedNext;
+        TIntSack expectedFinal;
+        for (int term : current) {
+            int essential = 0;
+            for (int c : clauses) {
+                const int x = term & c;
+                if (std::popcount(static_cast<unsigned>(x)) == 1) essential |= x;
+            }
+            const int droppable = term & ~essential;
+            if (droppable == 0) expectedFinal.AddUnique(term);
+            for (int a = 0; a < k; ++a) {
+                if ((droppable >> a & 1) != 0) expectedNext.AddUnique(term & ~(1 << a));
+            }
+        }
+        ASSERT_EQ(MasksOf(next), MasksOf(expectedNext));
+        ASSERT_EQ(MasksOf(final), MasksOf(expectedFinal));
+    }
+    for (int words : {1, 2, 4, 8, 9}) EXPECT_EQ(wordCounts.count(words), 1u) << words;
+    QuietMode = 0;
+}
