@@ -290,10 +290,10 @@ void OrderByExpansionKey(SetList& transversals, const SetList& clauses) {
         open(begin, end, std::move(s), std::move(misses));
     }
 
-    SetList sorted(words);
-    sorted.Reserve(static_cast<size_t>(n));
-    for (int t : order) sorted.Append(transversals.At(t));
-    transversals = std::move(sorted);
+    count = std::vector<int>();
+    next = std::vector<int>();
+    moved = std::vector<int>();
+    transversals.Permute(order);
 }
 
 }  // namespace discern

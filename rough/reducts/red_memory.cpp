@@ -597,11 +597,13 @@ void AppendCompactLine(std::string& out, const uint64_t* set, int words) {
 
 }  // namespace
 
-// The tree of the sets inserted in their order, without building it: a new reduct hangs
-// below its predecessor or its successor among those inserted before it, whichever came
-// later (the earlier of the two lies above the other). Taking the reducts out again from the
-// last one on, each one's neighbours in the reduct order among those left are exactly those
-// two. The file then follows the tree in pre-order.
+// The tree of the sets inserted in their order, without building it: the first set is the
+// root, and in the reduct order each set's subtree is the stretch around it of the sets that
+// came after it (the earliest of a stretch is its root). So, going along the reduct order
+// with the sets still open to the right on a stack (as deep as the tree at most), a set
+// takes as its left subtree the sets it pops for having come later, the last popped at its
+// top, and hangs to the right of the set left on top. The file then follows the tree in
+// pre-order.
 void TRedMemory::SaveCompactFromSets(const char* file) const {
     const discern::SetList& sets = pending->sets;
     const int words = sets.Words();
@@ -609,29 +611,21 @@ void TRedMemory::SaveCompactFromSets(const char* file) const {
     std::vector<int> left;
     std::vector<int> right;
     OrOutOfMemory([&] {
-        std::vector<int> before(static_cast<size_t>(n), -1);
-        std::vector<int> after(static_cast<size_t>(n), -1);
-        {
-            std::vector<int> sorted(static_cast<size_t>(n));
-            for (int i = 0; i < n; ++i) sorted[static_cast<size_t>(i)] = i;
-            std::sort(sorted.begin(), sorted.end(), [&](int a, int b) { return ComesFirst(sets.At(a), sets.At(b), words); });
-            for (int r = 0; r + 1 < n; ++r) {
-                after[static_cast<size_t>(sorted[static_cast<size_t>(r)])] = sorted[static_cast<size_t>(r) + 1];
-                before[static_cast<size_t>(sorted[static_cast<size_t>(r) + 1])] = sorted[static_cast<size_t>(r)];
-            }
-        }
+        std::vector<int> sorted(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) sorted[static_cast<size_t>(i)] = i;
+        std::sort(sorted.begin(), sorted.end(), [&](int a, int b) { return ComesFirst(sets.At(a), sets.At(b), words); });
         left.assign(static_cast<size_t>(n), -1);
         right.assign(static_cast<size_t>(n), -1);
-        for (int i = n - 1; i > 0; --i) {
-            const int p = before[static_cast<size_t>(i)];
-            const int q = after[static_cast<size_t>(i)];
-            if (p > q) {
-                right[static_cast<size_t>(p)] = i;
-            } else {
-                left[static_cast<size_t>(q)] = i;
+        std::vector<int> open;
+        for (const int x : sorted) {
+            int last = -1;
+            while (!open.empty() && open.back() > x) {
+                last = open.back();
+                open.pop_back();
             }
-            if (p >= 0) after[static_cast<size_t>(p)] = q;
-            if (q >= 0) before[static_cast<size_t>(q)] = p;
+            left[static_cast<size_t>(x)] = last;
+            if (!open.empty()) right[static_cast<size_t>(open.back())] = x;
+            open.push_back(x);
         }
     });
     ReplacingFile out;

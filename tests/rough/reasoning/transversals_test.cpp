@@ -153,3 +153,38 @@ TEST(Transversals, SackReasonerListsWhatThePreviousPathListed) {
 }
 
 }  // namespace
+
+namespace {
+
+// Reordering a list in place: one and several words per set, no move, one long cycle, and
+// random orders, against the list copied in the new order.
+TEST(SetListPermute, InPlaceAsACopyWouldOrder) {
+    SeedRand(29);
+    for (const int words : {1, 3}) {
+        for (int round = 0; round < 30; ++round) {
+            const int n = round == 0 ? 0 : 1 + Draw(200);
+            discern::SetList list(words);
+            std::vector<uint64_t> set(static_cast<size_t>(words));
+            for (int i = 0; i < n; ++i) {
+                for (auto& w : set) w = static_cast<uint64_t>(Rand()) << 30 ^ static_cast<uint64_t>(Rand()) << 15 ^ static_cast<uint64_t>(Rand());
+                list.Append(set.data());
+            }
+            std::vector<int> order(static_cast<size_t>(n));
+            for (int i = 0; i < n; ++i) order[static_cast<size_t>(i)] = i;
+            if (round == 2) {
+                std::rotate(order.begin(), order.begin() + 1, order.end());
+            } else if (round > 2) {
+                for (int i = n - 1; i > 0; --i) std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(Draw(i + 1))]);
+            }
+            discern::SetList expected(words);
+            for (int i : order) expected.Append(list.At(i));
+            list.Permute(order);
+            ASSERT_EQ(list.Size(), n);
+            for (int i = 0; i < n; ++i) {
+                ASSERT_TRUE(std::equal(list.At(i), list.At(i) + words, expected.At(i))) << words << " " << round << " " << i;
+            }
+        }
+    }
+}
+
+}  // namespace
