@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <unordered_set>
 
@@ -88,6 +89,17 @@ void TIntSack::Clear() {
 
 void TIntSack::GrowForOneMore() {
     if (GetNoElem() + 1 >= capacity) capacity = GrownCapacity(capacity, step);
+}
+
+void TIntSack::ReserveStorage(int n) {
+    if (n <= 0) return;
+    try {
+        data.reserve(static_cast<size_t>(n));
+    } catch (const std::bad_alloc&) {
+        throw CalcError(2);
+    } catch (const std::length_error&) {
+        throw CalcError(2);
+    }
 }
 
 void TIntSack::AddElem(int value) {

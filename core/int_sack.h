@@ -27,6 +27,9 @@ public:
     int GetStep() const { return step; }
     int GetCapacity() const { return capacity; }
 
+    // Room behind the sack for n elements, so that adding that many allocates once; the
+    // visible capacity is not touched.
+    void ReserveStorage(int n);
     void AddElem(int value);
     void AddUnique(int value);
     void InsertSorted(int value);

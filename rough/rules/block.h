@@ -19,6 +19,11 @@ public:
     TBlock& operator=(const TBlock& other);
     int operator==(const TBlock& other) const;
 
+    // Room for n descriptors, for a block whose size is known before it is filled.
+    void ReserveDescriptors(int n) {
+        attributes.ReserveStorage(n);
+        values.ReserveStorage(n);
+    }
     void AddDescriptor(int a, int v);
     // The attribute alone; the values are left as they are.
     void AddAttr(int a);

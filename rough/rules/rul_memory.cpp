@@ -1,6 +1,8 @@
 #include "rough/rules/rul_memory.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -22,6 +24,7 @@ namespace {
 // included.
 std::unique_ptr<TBlock> BlockOfSack(const TTable& t, int object, const TIntSack& reduct) {
     auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
+    block->ReserveDescriptors(reduct.GetNoElem());
     for (int a : reduct) OrOutOfMemory([&] { block->AddDescriptor(a, t.GetTable(object, a)); });
     return block;
 }
@@ -45,6 +48,7 @@ void RuleWithoutDescriptors(const char* where) {
 // makes no rule: the block is dropped (null).
 std::unique_ptr<TBlock> TRulMemory::BlockOfMask(const TTable& t, int object, int mask, int conditions) {
     auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
+    block->ReserveDescriptors(std::popcount(static_cast<uint32_t>(mask)));
     for (int k = 0; k < conditions; ++k) {
         if ((mask & (1 << k)) == 0) continue;
         const int v = t.GetTable(object, k);
