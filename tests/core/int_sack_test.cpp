@@ -73,6 +73,21 @@ TEST(IntSackGrowth, InsertionsGrowLikeAppends) {
     EXPECT_EQ(Elems(s), (std::vector<int>{1, 3, 4, 5}));
 }
 
+// Room reserved behind a sack changes neither its visible capacity nor how it grows.
+TEST(IntSackGrowth, ReservedStorageLeavesTheVisibleCapacity) {
+    TIntSack plain(3);
+    TIntSack reserved(3);
+    reserved.ReserveStorage(50);
+    reserved.ReserveStorage(-1);
+    EXPECT_EQ(reserved.GetCapacity(), 3);
+    for (int i = 0; i < 12; ++i) {
+        plain.AddElem(i);
+        reserved.AddElem(i);
+        EXPECT_EQ(reserved.GetCapacity(), plain.GetCapacity());
+    }
+    EXPECT_EQ(Elems(reserved), Elems(plain));
+}
+
 TEST(IntSackCopy, AssignmentTakesStepCapacityAndElements) {
     TIntSack a(3);
     for (int i = 0; i < 5; ++i) a.AddElem(i);
