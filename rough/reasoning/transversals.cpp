@@ -290,6 +290,7 @@ void OrderByExpansionKey(SetList& transversals, const SetList& clauses) {
         open(begin, end, std::move(s), std::move(misses));
     }
 
+    // The sort's scratch, as long as the list at its first split, goes before the reordering.
     count = std::vector<int>();
     next = std::vector<int>();
     moved = std::vector<int>();
