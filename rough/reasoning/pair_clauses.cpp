@@ -296,6 +296,9 @@ SetList DistinctPairClauses(const TTable& table, int k, int relative, int missin
     std::vector<int> done(classes.size(), 0);
     FirstPairs clauses(k, words);
     std::vector<uint64_t> clause(static_cast<size_t>(words));
+    // A clause of one word goes to the record by a copy, so that the pair loops keep theirs
+    // in a register rather than in memory on every pair.
+    auto Record = [&clauses](uint64_t m, uint64_t position) { clauses.Record(&m, position); };
     for (int i : firstObjects) {
         CheckBreak();
         const int own = classOf[relative != 0 ? decisions[static_cast<size_t>(i)] : 0];
@@ -313,16 +316,16 @@ SetList DistinctPairClauses(const TTable& table, int k, int relative, int missin
                     rows.DifferRun(x, y, count, [&](int jj, uint64_t m) {
                         const int j = at[jj];
                         m &= ~(absentX[0] | rows.Absent(j)[0]);
-                        if (m != 0) clauses.Record(&m, base + static_cast<uint64_t>(j));
+                        if (m != 0) Record(m, base + static_cast<uint64_t>(j));
                     });
                 } else if (uint64_t* flat = clauses.Flat(); flat != nullptr) {
                     rows.DifferRun(x, y, count, [&](int jj, uint64_t m) {
                         const uint64_t position = base + static_cast<uint64_t>(at[jj]);
-                        if (m != 0 && position < flat[m]) clauses.Record(&m, position);
+                        if (m != 0 && position < flat[m]) Record(m, position);
                     });
                 } else {
                     rows.DifferRun(x, y, count, [&](int jj, uint64_t m) {
-                        if (m != 0) clauses.Record(&m, base + static_cast<uint64_t>(at[jj]));
+                        if (m != 0) Record(m, base + static_cast<uint64_t>(at[jj]));
                     });
                 }
                 continue;
