@@ -5,10 +5,10 @@
 #include <climits>
 #include <cstdint>
 #include <new>
-#include <stdexcept>
 #include <string>
 #include <unordered_set>
 
+#include "core/alloc_guard.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/quick_sort.h"
@@ -92,14 +92,7 @@ void TIntSack::GrowForOneMore() {
 }
 
 void TIntSack::ReserveStorage(int n) {
-    if (n <= 0) return;
-    try {
-        data.reserve(static_cast<size_t>(n));
-    } catch (const std::bad_alloc&) {
-        throw CalcError(2);
-    } catch (const std::length_error&) {
-        throw CalcError(2);
-    }
+    if (n > 0) OrOutOfMemory([&] { data.reserve(static_cast<size_t>(n)); });
 }
 
 void TIntSack::AddElem(int value) {
