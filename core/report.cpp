@@ -3,8 +3,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cstdarg>
 #include <cstdlib>
+#include <vector>
 
 #include "core/error.h"
 
@@ -75,10 +78,12 @@ void LogFormat(const char* format, ...) {
     LogFile.WriteLine(line.c_str());
 }
 
-void WriteStdout(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+void WriteStdoutBytes(const char* text, size_t size) {
+    std::fwrite(text, 1, size, stdout);
     std::fflush(stdout);
 }
+
+void WriteStdout(const std::string& text) { WriteStdoutBytes(text.data(), text.size()); }
 
 void WriteStdoutLine(const std::string& text) { WriteStdout(text + "\n"); }
 
@@ -89,17 +94,31 @@ void ShowProgress(int percent) {
 
 void ShowProgress2(int percent, int) { ShowProgress(percent); }
 
+int* StartRule(int object, int conditions) {
+    if (g_RuleBuf == nullptr || conditions < 0 || conditions + 2 > g_RuleBufSize) throw CalcError(5);
+    g_RuleBuf[0] = conditions + 2;
+    g_RuleBuf[1] = object;
+    return g_RuleBuf + 2;
+}
+
+// All rules of a large table are tens of millions of lines, each flushed on its own, so the
+// line is put together in one buffer kept from rule to rule and written with one call.
 void SendRule() {
     if (QuietMode == 1) return;
     if (g_RuleBuf == nullptr || g_RuleBuf[0] < 0 || g_RuleBuf[0] > g_RuleBufSize) {
         throw CalcError(5);
     }
-    std::string line = "RULE:";
+    static std::vector<char> line;
+    constexpr size_t kNumber = 12;  // an int in decimal with its sign, and the blank
+    const size_t most = 5 + static_cast<size_t>(g_RuleBuf[0]) * kNumber + 1;
+    if (line.size() < most) line.resize(most);
+    char* at = std::copy_n("RULE:", 5, line.data());
     for (int i = 0; i < g_RuleBuf[0]; ++i) {
-        line += std::to_string(g_RuleBuf[i]);
-        line += ' ';
+        at = std::to_chars(at, at + kNumber, g_RuleBuf[i]).ptr;
+        *at++ = ' ';
     }
-    WriteStdoutLine(line);
+    *at++ = '\n';
+    WriteStdoutBytes(line.data(), static_cast<size_t>(at - line.data()));
 }
 
 int CheckBreak(int) { return 1; }

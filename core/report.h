@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -58,6 +59,10 @@ extern int* g_RuleBuf;
 // Number of ints g_RuleBuf holds; 0 while none is allocated. Publishing checks against it.
 extern int g_RuleBufSize;
 
+// Opens the rule of `object` with `conditions` condition attributes in g_RuleBuf and returns
+// where its attributes go; a buffer that is missing or too small is error 5.
+int* StartRule(int object, int conditions);
+
 void LogMessage(const char* text, int detail = 0);
 void LogMessage(const std::string& text, int detail = 0);
 // One LOG line from a printf format and its values (the LOG texts that carry a conversion).
@@ -71,6 +76,7 @@ int CheckBreak(int ignored = 1);
 // One line on standard output, flushed at once: the front end reads line by line.
 void WriteStdoutLine(const std::string& text);
 void WriteStdout(const std::string& text);
+void WriteStdoutBytes(const char* text, size_t size);
 
 // "PROCESS_DOWN", then the process ends with code (the LOG is closed on the way).
 [[noreturn]] void ProcessDown(int code);

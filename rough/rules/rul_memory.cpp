@@ -44,18 +44,40 @@ void RuleWithoutDescriptors(const char* where) {
     EndProcess(0);
 }
 
-// Bit k of a mask reduct stands for attribute k. An attribute whose value the object misses
-// makes no rule: the block is dropped (null).
+// Bit k of a mask reduct stands for attribute k, for k below `conditions`.
+template <class Visit>
+void ForMaskAttrs(int mask, int conditions, Visit visit) {
+    for (int k = 0; k < conditions; ++k) {
+        if ((mask & (1 << k)) != 0) visit(k);
+    }
+}
+
+// An attribute whose value the object misses makes no rule.
+bool MissesAttrOf(const TTable& t, int object, int mask, int conditions) {
+    bool missing = false;
+    ForMaskAttrs(mask, conditions, [&](int k) { missing = missing || t.GetTable(object, k) == TTable::MissingValue; });
+    return missing;
+}
+
+// The block of a mask reduct; null when the object misses one of its attributes.
 std::unique_ptr<TBlock> TRulMemory::BlockOfMask(const TTable& t, int object, int mask, int conditions) {
+    if (MissesAttrOf(t, object, mask, conditions)) return nullptr;
     auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
     block->ReserveDescriptors(std::popcount(static_cast<uint32_t>(mask)));
-    for (int k = 0; k < conditions; ++k) {
-        if ((mask & (1 << k)) == 0) continue;
-        const int v = t.GetTable(object, k);
-        if (v == TTable::MissingValue) return nullptr;
-        OrOutOfMemory([&] { block->AddDescriptor(k, v); });
-    }
+    ForMaskAttrs(mask, conditions, [&](int k) { OrOutOfMemory([&] { block->AddDescriptor(k, t.GetTable(object, k)); }); });
     return block;
+}
+
+// Outside quiet mode a rule is published and dropped as soon as it is inserted, so the rule
+// of a mask reduct can go straight to its line: the same line and the same checks, without a
+// block and a rule made and freed for each of the millions of rules of a large table.
+void TRulMemory::PublishMaskRule(const TTable& t, int object, int mask, int conditions) {
+    if (MissesAttrOf(t, object, mask, conditions)) return;
+    int count = 0;
+    ForMaskAttrs(mask, conditions, [&](int) { ++count; });
+    int* attrs = StartRule(object, count);
+    ForMaskAttrs(mask, conditions, [&](int k) { *attrs++ = k; });
+    SendRule();
 }
 
 // ---- TLeaf
@@ -259,6 +281,10 @@ bool TRulMemory::AllRulesOfObjects(TTable& t, TGeneralDec& genDec, int option) {
         if constexpr (masks) {
             const TIntSack* reducts = reasoner->GetReducts();
             for (int r = 0; reducts != nullptr && r < reducts->GetNoElem(); ++r) {
+                if (QuietMode == 0) {
+                    PublishMaskRule(t, i, (*reducts)[r], conditions);
+                    continue;
+                }
                 auto block = BlockOfMask(t, i, (*reducts)[r], conditions);
                 if (block != nullptr) InsertRuleOf(std::move(block), t, i);
             }

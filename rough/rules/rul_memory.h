@@ -313,6 +313,8 @@ private:
     // The descriptors (k, the object's value) of the mask's bits k < conditions; null when one
     // of those values is missing.
     static std::unique_ptr<TBlock> BlockOfMask(const TTable& t, int object, int mask, int conditions);
+    // What inserting the rule of BlockOfMask does outside quiet mode: its RULE line.
+    static void PublishMaskRule(const TTable& t, int object, int mask, int conditions);
     // The rules of every object of the table, of decision 1, from the local reducts that
     // `reducts(reasoner, object)` leaves in the mask reasoner.
     template <class Reducts>

@@ -215,9 +215,7 @@ void TRuleComp::Print(std::ostream& out) const {
 void TRuleComp::Publish() const {
     const TBlock& conditions = Conditions();
     const int n = conditions.GetNoDesc();
-    if (g_RuleBuf == nullptr || n + 2 > g_RuleBufSize) throw CalcError(5);
-    g_RuleBuf[0] = n + 2;
-    g_RuleBuf[1] = object;
-    for (int i = 0; i < n; ++i) g_RuleBuf[i + 2] = conditions.GetAttr(i);
+    int* attrs = StartRule(object, n);
+    for (int i = 0; i < n; ++i) attrs[i] = conditions.GetAttr(i);
     SendRule();
 }

@@ -2,7 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
+#include <string>
+#include <vector>
 
 #include "core/error.h"
 #include "core/report.h"
@@ -101,6 +105,29 @@ TEST_F(SendRuleTest, CountFirstThenObjectThenAttributes) {
     buf[1] = 7;
     SendRule();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "RULE:4 5 0 3 \nRULE:2 7 \n");
+}
+
+// The line is put together in a buffer kept between rules: a long rule, then a short one,
+// then every width of number with either sign, as the decimal text of each element.
+TEST_F(SendRuleTest, LinesOfAnyLengthAndNumbersOfAnyWidth) {
+    std::vector<int> buf(64);
+    g_RuleBuf = buf.data();
+    g_RuleBufSize = static_cast<int>(buf.size());
+    std::string expected;
+    testing::internal::CaptureStdout();
+    const std::vector<std::vector<int>> rules = {
+        {7, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30},
+        {5},
+        {-1, 9, 10, -99, 123456, std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 1000000000, -1000000000}};
+    for (const std::vector<int>& rule : rules) {
+        buf[0] = static_cast<int>(rule.size()) + 1;
+        std::copy(rule.begin(), rule.end(), buf.begin() + 1);
+        expected += "RULE:" + std::to_string(buf[0]) + " ";
+        for (int v : rule) expected += std::to_string(v) + " ";
+        expected += "\n";
+        SendRule();
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
 }
 
 TEST_F(SendRuleTest, RefusesToReadPastTheBuffer) {
