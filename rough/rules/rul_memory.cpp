@@ -44,39 +44,45 @@ void RuleWithoutDescriptors(const char* where) {
     EndProcess(0);
 }
 
-// Bit k of a mask reduct stands for attribute k, for k below `conditions`.
-template <class Visit>
-void ForMaskAttrs(int mask, int conditions, Visit visit) {
-    for (int k = 0; k < conditions; ++k) {
-        if ((mask & (1 << k)) != 0) visit(k);
-    }
+// Bit k of a mask reduct stands for attribute k, for k below `conditions` (at most 32).
+uint32_t MaskBelow(int mask, int conditions) {
+    const uint32_t low = conditions >= 32 ? ~uint32_t{0} : (uint32_t{1} << conditions) - 1;
+    return static_cast<uint32_t>(mask) & low;
 }
 
-// An attribute whose value the object misses makes no rule.
-bool MissesAttrOf(const TTable& t, int object, int mask, int conditions) {
-    bool missing = false;
-    ForMaskAttrs(mask, conditions, [&](int k) { missing = missing || t.GetTable(object, k) == TTable::MissingValue; });
+template <class Visit>
+void ForMaskAttrs(uint32_t mask, Visit visit) {
+    for (uint32_t rest = mask; rest != 0; rest &= rest - 1) visit(std::countr_zero(rest));
+}
+
+// The attributes below `conditions` whose values the object misses: such an attribute
+// makes no rule.
+uint32_t MissingAttrs(const TTable& t, int object, int conditions) {
+    uint32_t missing = 0;
+    for (int k = 0; k < std::min(conditions, 32); ++k) {
+        if (t.GetTable(object, k) == TTable::MissingValue) missing |= uint32_t{1} << k;
+    }
     return missing;
 }
 
 // The block of a mask reduct; null when the object misses one of its attributes.
 std::unique_ptr<TBlock> TRulMemory::BlockOfMask(const TTable& t, int object, int mask, int conditions) {
-    if (MissesAttrOf(t, object, mask, conditions)) return nullptr;
+    const uint32_t attrs = MaskBelow(mask, conditions);
+    if ((attrs & MissingAttrs(t, object, conditions)) != 0) return nullptr;
     auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
     block->ReserveDescriptors(std::popcount(static_cast<uint32_t>(mask)));
-    ForMaskAttrs(mask, conditions, [&](int k) { OrOutOfMemory([&] { block->AddDescriptor(k, t.GetTable(object, k)); }); });
+    ForMaskAttrs(attrs, [&](int k) { OrOutOfMemory([&] { block->AddDescriptor(k, t.GetTable(object, k)); }); });
     return block;
 }
 
 // Outside quiet mode a rule is published and dropped as soon as it is inserted, so the rule
 // of a mask reduct can go straight to its line: the same line and the same checks, without a
 // block and a rule made and freed for each of the millions of rules of a large table.
-void TRulMemory::PublishMaskRule(const TTable& t, int object, int mask, int conditions) {
-    if (MissesAttrOf(t, object, mask, conditions)) return;
-    int count = 0;
-    ForMaskAttrs(mask, conditions, [&](int) { ++count; });
-    int* attrs = StartRule(object, count);
-    ForMaskAttrs(mask, conditions, [&](int k) { *attrs++ = k; });
+void TRulMemory::PublishMaskRule(int object, int mask, int conditions, uint32_t missing) {
+    const uint32_t attrs = MaskBelow(mask, conditions);
+    if ((attrs & missing) != 0) return;
+    int* at = StartRule(object, std::popcount(attrs));
+    ForMaskAttrs(attrs, [&](int k) { *at++ = k; });
     SendRule();
 }
 
@@ -280,9 +286,10 @@ bool TRulMemory::AllRulesOfObjects(TTable& t, TGeneralDec& genDec, int option) {
         }
         if constexpr (masks) {
             const TIntSack* reducts = reasoner->GetReducts();
+            const uint32_t missing = MissingAttrs(t, i, conditions);
             for (int r = 0; reducts != nullptr && r < reducts->GetNoElem(); ++r) {
                 if (QuietMode == 0) {
-                    PublishMaskRule(t, i, (*reducts)[r], conditions);
+                    PublishMaskRule(i, (*reducts)[r], conditions, missing);
                     continue;
                 }
                 auto block = BlockOfMask(t, i, (*reducts)[r], conditions);

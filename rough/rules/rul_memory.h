@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -313,8 +314,9 @@ private:
     // The descriptors (k, the object's value) of the mask's bits k < conditions; null when one
     // of those values is missing.
     static std::unique_ptr<TBlock> BlockOfMask(const TTable& t, int object, int mask, int conditions);
-    // What inserting the rule of BlockOfMask does outside quiet mode: its RULE line.
-    static void PublishMaskRule(const TTable& t, int object, int mask, int conditions);
+    // What inserting the rule of BlockOfMask does outside quiet mode: its RULE line. `missing`:
+    // the attributes whose values the object misses, as a mask.
+    static void PublishMaskRule(int object, int mask, int conditions, uint32_t missing);
     // The rules of every object of the table, of decision 1, from the local reducts that
     // `reducts(reasoner, object)` leaves in the mask reasoner.
     template <class Reducts>
