@@ -200,9 +200,14 @@ TEST(AllRules, RulesAreTheLocalReductsOfEveryObjectOnBothReasoners) {
         std::vector<int> at;
         for (int k = 0; k < varying; ++k) at.push_back(static_cast<int>(seed % 8) + 7 * k);
         auto wide = Spread(*narrow, 36, at);
+        // And over 31 columns from the top down, so that the mask reasoner's rules hold high
+        // attributes, missing ones among them.
+        std::vector<int> high;
+        for (int k = 0; k < varying; ++k) high.push_back(30 - static_cast<int>(seed % 3) - 6 * k);
+        auto top = Spread(*narrow, 31, high);
         for (int option : {0, 1}) {
-            for (TTable* t : {narrow.get(), wide.get()}) {
-                const bool masks = t == narrow.get();
+            for (TTable* t : {narrow.get(), wide.get(), top.get()}) {
+                const bool masks = t != wide.get();
                 SCOPED_TRACE("seed " + std::to_string(seed) + " option " + std::to_string(option) +
                              (masks ? " masks" : " sacks"));
                 const std::vector<int> before = AllValues(*t);
