@@ -299,7 +299,14 @@ bool TRulMemory::AllRulesOfObjects(TTable& t, TGeneralDec& genDec, int option) {
         } else {
             const TIntSackSet* reducts = reasoner->GetReducts();
             for (int r = 0; reducts != nullptr && r < reducts->GetNoElem(); ++r) {
-                InsertRuleOf(BlockOfSack(t, i, *reducts->GetElem(r)), t, i);
+                const TIntSack& reduct = *reducts->GetElem(r);
+                if (QuietMode == 0) {  // straight to its line, as for masks (PublishMaskRule)
+                    int* at = StartRule(i, reduct.GetNoElem());
+                    std::copy(reduct.begin(), reduct.end(), at);
+                    SendRule();
+                    continue;
+                }
+                InsertRuleOf(BlockOfSack(t, i, reduct), t, i);
             }
         }
         const int percent = static_cast<int>((static_cast<long long>(i) + 1) * 100 / noObj);
