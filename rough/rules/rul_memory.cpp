@@ -86,6 +86,22 @@ void TRulMemory::PublishMaskRule(int object, int mask, int conditions, uint32_t 
     SendRule();
 }
 
+void TRulMemory::InsertMaskRules(const TTable& t, int object, const TIntSack* reducts, int conditions, int decision) {
+    if (reducts == nullptr) return;
+    const uint32_t missing = MissingAttrs(t, object, conditions);
+    for (int r = 0; r < reducts->GetNoElem(); ++r) {
+        if (QuietMode == 0) {
+            PublishMaskRule(object, (*reducts)[r], conditions, missing);
+            continue;
+        }
+        auto block = BlockOfMask(t, object, (*reducts)[r], conditions);
+        if (block == nullptr) continue;
+        auto rule = OrOutOfMemory([&] { return std::make_unique<TRuleComp>(std::move(block), object); });
+        rule->SetDecision(decision);
+        InsertRule(std::move(rule));
+    }
+}
+
 // ---- TLeaf
 
 TLeaf::TLeaf(TRuleComp* rule) : rule(rule) {}
@@ -285,16 +301,7 @@ bool TRulMemory::AllRulesOfObjects(TTable& t, TGeneralDec& genDec, int option) {
             classes.Restore();
         }
         if constexpr (masks) {
-            const TIntSack* reducts = reasoner->GetReducts();
-            const uint32_t missing = MissingAttrs(t, i, conditions);
-            for (int r = 0; reducts != nullptr && r < reducts->GetNoElem(); ++r) {
-                if (QuietMode == 0) {
-                    PublishMaskRule(i, (*reducts)[r], conditions, missing);
-                    continue;
-                }
-                auto block = BlockOfMask(t, i, (*reducts)[r], conditions);
-                if (block != nullptr) InsertRuleOf(std::move(block), t, i);
-            }
+            InsertMaskRules(t, i, reasoner->GetReducts(), conditions, t.GetTable(i, t.GetNoAttr() - 1));
             if (!CheckBreak()) return false;
         } else {
             const TIntSackSet* reducts = reasoner->GetReducts();

@@ -317,6 +317,9 @@ private:
     // What inserting the rule of BlockOfMask does outside quiet mode: its RULE line. `missing`:
     // the attributes whose values the object misses, as a mask.
     static void PublishMaskRule(int object, int mask, int conditions, uint32_t missing);
+    // The rules of an object's mask reducts, in their order, each with `decision`. Outside
+    // quiet mode each goes straight to its line.
+    void InsertMaskRules(const TTable& t, int object, const TIntSack* reducts, int conditions, int decision);
     // The rules of every object of the table, of decision 1, from the local reducts that
     // `reducts(reasoner, object)` leaves in the mask reasoner.
     template <class Reducts>

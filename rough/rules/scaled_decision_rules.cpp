@@ -73,14 +73,7 @@ void TRulMemory::ScaledDecisionRules(TTable& t, Reducts reducts) {
     ShowProgress(0);
     for (int i = 0; i < t.GetNoObj(); ++i) {
         reducts(*reasoner, i);
-        const TIntSack* found = reasoner->GetReducts();
-        for (int r = 0; found != nullptr && r < found->GetNoElem(); ++r) {
-            auto block = BlockOfMask(t, i, (*found)[r], conditions);
-            if (block == nullptr) continue;
-            auto rule = OrOutOfMemory([&] { return std::make_unique<TRuleComp>(std::move(block), i); });
-            rule->SetDecision(1);
-            InsertRule(std::move(rule));
-        }
+        InsertMaskRules(t, i, reasoner->GetReducts(), conditions, 1);
     }
     reasoner.reset();
     ShowProgress(100);
