@@ -303,17 +303,24 @@ bool TRulMemory::AllRulesOfObjects(TTable& t, TGeneralDec& genDec, int option) {
         if constexpr (masks) {
             InsertMaskRules(t, i, reasoner->GetReducts(), conditions, t.GetTable(i, t.GetNoAttr() - 1));
             if (!CheckBreak()) return false;
+        } else if (QuietMode == 0) {
+            // Straight to their lines, as for masks (PublishMaskRule), from the reducts as
+            // bit sets: no sack is made for each.
+            const discern::SetList reducts = reasoner->TakeReductSets();
+            for (int r = 0; r < reducts.Size(); ++r) {
+                const uint64_t* set = reducts.At(r);
+                int count = 0;
+                for (int w = 0; w < reducts.Words(); ++w) count += std::popcount(set[w]);
+                int* at = StartRule(i, count);
+                for (int w = 0; w < reducts.Words(); ++w) {
+                    for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) *at++ = w * 64 + std::countr_zero(rest);
+                }
+                SendRule();
+            }
         } else {
             const TIntSackSet* reducts = reasoner->GetReducts();
             for (int r = 0; reducts != nullptr && r < reducts->GetNoElem(); ++r) {
-                const TIntSack& reduct = *reducts->GetElem(r);
-                if (QuietMode == 0) {  // straight to its line, as for masks (PublishMaskRule)
-                    int* at = StartRule(i, reduct.GetNoElem());
-                    std::copy(reduct.begin(), reduct.end(), at);
-                    SendRule();
-                    continue;
-                }
-                InsertRuleOf(BlockOfSack(t, i, reduct), t, i);
+                InsertRuleOf(BlockOfSack(t, i, *reducts->GetElem(r)), t, i);
             }
         }
         const int percent = static_cast<int>((static_cast<long long>(i) + 1) * 100 / noObj);

@@ -205,9 +205,13 @@ TEST(AllRules, RulesAreTheLocalReductsOfEveryObjectOnBothReasoners) {
         std::vector<int> high;
         for (int k = 0; k < varying; ++k) high.push_back(30 - static_cast<int>(seed % 3) - 6 * k);
         auto top = Spread(*narrow, 31, high);
+        // And across the first word of a bit set, for sets of two words.
+        std::vector<int> across;
+        for (int k = 0; k < varying; ++k) across.push_back(61 + static_cast<int>(seed % 2) + 2 * k);
+        auto twoWords = Spread(*narrow, 70, across);
         for (int option : {0, 1}) {
-            for (TTable* t : {narrow.get(), wide.get(), top.get()}) {
-                const bool masks = t != wide.get();
+            for (TTable* t : {narrow.get(), wide.get(), top.get(), twoWords.get()}) {
+                const bool masks = t == narrow.get() || t == top.get();
                 SCOPED_TRACE("seed " + std::to_string(seed) + " option " + std::to_string(option) +
                              (masks ? " masks" : " sacks"));
                 const std::vector<int> before = AllValues(*t);
