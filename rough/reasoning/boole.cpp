@@ -65,16 +65,8 @@ SetList Expand(const TIntSackSet* matrix, int k) {
 
 std::unique_ptr<TIntSack> SackOfBits(const uint64_t* set, int words, int step) {
     auto sack = std::make_unique<TIntSack>(step);
-    for (int w = 0; w < words; ++w) {
-        for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) sack->AddElem(w * 64 + std::countr_zero(rest));
-    }
+    discern::ForEachAttribute(set, words, [&](int a) { sack->AddElem(a); });
     return sack;
-}
-
-int CountBits(const uint64_t* set, int words) {
-    int n = 0;
-    for (int w = 0; w < words; ++w) n += std::popcount(set[w]);
-    return n;
 }
 
 // What RemoveSupersets, Compact and SortBySize leave of the clauses, given each distinct
@@ -87,7 +79,7 @@ void StoreMinimalClauses(const SetList& clauses, int k, TIntSackSet& matrix) {
     std::vector<int> size(static_cast<size_t>(n));
     std::vector<int> order(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
-        size[static_cast<size_t>(i)] = CountBits(clauses.At(i), words);
+        size[static_cast<size_t>(i)] = discern::AttributeCount(clauses.At(i), words);
         order[static_cast<size_t>(i)] = i;
     }
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {

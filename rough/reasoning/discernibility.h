@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -17,6 +18,19 @@ namespace discern {
 // Bits of an attribute set: 32-bit masks for the mask reasoner, 64-bit words for the sack
 // reasoner (attribute a is bit a % 64 of word a / 64).
 inline int WordsFor(int bits) { return bits <= 0 ? 1 : (bits + 63) / 64; }
+
+// The attributes of a set of `words` words, ascending, and their number.
+template <class Visit>
+void ForEachAttribute(const uint64_t* set, int words, Visit visit) {
+    for (int w = 0; w < words; ++w) {
+        for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) visit(w * 64 + std::countr_zero(rest));
+    }
+}
+inline int AttributeCount(const uint64_t* set, int words) {
+    int n = 0;
+    for (int w = 0; w < words; ++w) n += std::popcount(set[w]);
+    return n;
+}
 
 // k: the condition attributes are the columns 0 .. k - 1.
 int ConditionCount(const TTable& table, int relative);

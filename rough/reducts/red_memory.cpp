@@ -457,9 +457,7 @@ void TRedMemory::Settle() const {
         const uint64_t* set = sets->sets.At(i);
         auto red = OrOutOfMemory([&] {
             auto attrs = std::make_unique<TIntSack>();
-            for (int w = 0; w < words; ++w) {
-                for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) attrs->AddElem(w * 64 + std::countr_zero(rest));
-            }
+            discern::ForEachAttribute(set, words, [&](int a) { attrs->AddElem(a); });
             return std::make_unique<TRed>(std::move(attrs));
         });
         self->Insert(std::move(red));
@@ -582,16 +580,12 @@ bool ComesFirst(const uint64_t* x, const uint64_t* y, int words) {
 }
 
 void AppendCompactLine(std::string& out, const uint64_t* set, int words) {
-    int size = 0;
-    for (int w = 0; w < words; ++w) size += std::popcount(set[w]);
-    AppendInt(out, size);
+    AppendInt(out, discern::AttributeCount(set, words));
     out += ' ';
-    for (int w = 0; w < words; ++w) {
-        for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) {
-            AppendInt(out, w * 64 + std::countr_zero(rest));
-            out += ' ';
-        }
-    }
+    discern::ForEachAttribute(set, words, [&](int a) {
+        AppendInt(out, a);
+        out += ' ';
+    });
     out += '\n';
 }
 

@@ -50,11 +50,6 @@ uint32_t MaskBelow(int mask, int conditions) {
     return static_cast<uint32_t>(mask) & low;
 }
 
-template <class Visit>
-void ForMaskAttrs(uint32_t mask, Visit visit) {
-    for (uint32_t rest = mask; rest != 0; rest &= rest - 1) visit(std::countr_zero(rest));
-}
-
 // The attributes below `conditions` whose values the object misses: such an attribute
 // makes no rule.
 uint32_t MissingAttrs(const TTable& t, int object, int conditions) {
@@ -65,37 +60,26 @@ uint32_t MissingAttrs(const TTable& t, int object, int conditions) {
     return missing;
 }
 
-// The block of a mask reduct; null when the object misses one of its attributes.
-std::unique_ptr<TBlock> TRulMemory::BlockOfMask(const TTable& t, int object, int mask, int conditions) {
-    const uint32_t attrs = MaskBelow(mask, conditions);
-    if ((attrs & MissingAttrs(t, object, conditions)) != 0) return nullptr;
-    auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
-    block->ReserveDescriptors(std::popcount(static_cast<uint32_t>(mask)));
-    ForMaskAttrs(attrs, [&](int k) { OrOutOfMemory([&] { block->AddDescriptor(k, t.GetTable(object, k)); }); });
-    return block;
-}
-
-// Outside quiet mode a rule is published and dropped as soon as it is inserted, so the rule
-// of a mask reduct can go straight to its line: the same line and the same checks, without a
-// block and a rule made and freed for each of the millions of rules of a large table.
-void TRulMemory::PublishMaskRule(int object, int mask, int conditions, uint32_t missing) {
-    const uint32_t attrs = MaskBelow(mask, conditions);
-    if ((attrs & missing) != 0) return;
-    int* at = StartRule(object, std::popcount(attrs));
-    ForMaskAttrs(attrs, [&](int k) { *at++ = k; });
-    SendRule();
-}
-
+// An attribute whose value the object misses makes no rule. Outside quiet mode a rule is
+// published and dropped as soon as it is inserted, so there the rule of a mask reduct goes
+// straight to its line: the same line and the same checks, without a block and a rule made
+// and freed for each of the millions of rules of a large table.
 void TRulMemory::InsertMaskRules(const TTable& t, int object, const TIntSack* reducts, int conditions, int decision) {
     if (reducts == nullptr) return;
     const uint32_t missing = MissingAttrs(t, object, conditions);
     for (int r = 0; r < reducts->GetNoElem(); ++r) {
+        const uint32_t attrs = MaskBelow((*reducts)[r], conditions);
+        if ((attrs & missing) != 0) continue;
+        const uint64_t set = attrs;
         if (QuietMode == 0) {
-            PublishMaskRule(object, (*reducts)[r], conditions, missing);
+            int* at = StartRule(object, std::popcount(attrs));
+            discern::ForEachAttribute(&set, 1, [&](int k) { *at++ = k; });
+            SendRule();
             continue;
         }
-        auto block = BlockOfMask(t, object, (*reducts)[r], conditions);
-        if (block == nullptr) continue;
+        auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
+        block->ReserveDescriptors(std::popcount(attrs));
+        discern::ForEachAttribute(&set, 1, [&](int k) { OrOutOfMemory([&] { block->AddDescriptor(k, t.GetTable(object, k)); }); });
         auto rule = OrOutOfMemory([&] { return std::make_unique<TRuleComp>(std::move(block), object); });
         rule->SetDecision(decision);
         InsertRule(std::move(rule));
@@ -304,17 +288,13 @@ bool TRulMemory::AllRulesOfObjects(TTable& t, TGeneralDec& genDec, int option) {
             InsertMaskRules(t, i, reasoner->GetReducts(), conditions, t.GetTable(i, t.GetNoAttr() - 1));
             if (!CheckBreak()) return false;
         } else if (QuietMode == 0) {
-            // Straight to their lines, as for masks (PublishMaskRule), from the reducts as
+            // Straight to their lines, as for masks (InsertMaskRules), from the reducts as
             // bit sets: no sack is made for each.
             const discern::SetList reducts = reasoner->TakeReductSets();
             for (int r = 0; r < reducts.Size(); ++r) {
                 const uint64_t* set = reducts.At(r);
-                int count = 0;
-                for (int w = 0; w < reducts.Words(); ++w) count += std::popcount(set[w]);
-                int* at = StartRule(i, count);
-                for (int w = 0; w < reducts.Words(); ++w) {
-                    for (uint64_t rest = set[w]; rest != 0; rest &= rest - 1) *at++ = w * 64 + std::countr_zero(rest);
-                }
+                int* at = StartRule(i, discern::AttributeCount(set, reducts.Words()));
+                discern::ForEachAttribute(set, reducts.Words(), [&](int a) { *at++ = a; });
                 SendRule();
             }
         } else {

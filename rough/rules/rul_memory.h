@@ -311,14 +311,10 @@ private:
     // from the root would end.
     void InsertIndexed(std::unique_ptr<TRuleComp> rule);
 
-    // The descriptors (k, the object's value) of the mask's bits k < conditions; null when one
-    // of those values is missing.
-    static std::unique_ptr<TBlock> BlockOfMask(const TTable& t, int object, int mask, int conditions);
-    // What inserting the rule of BlockOfMask does outside quiet mode: its RULE line. `missing`:
-    // the attributes whose values the object misses, as a mask.
-    static void PublishMaskRule(int object, int mask, int conditions, uint32_t missing);
-    // The rules of an object's mask reducts, in their order, each with `decision`. Outside
-    // quiet mode each goes straight to its line.
+    // The rules of an object's mask reducts, in their order, each with `decision` and the
+    // descriptors (k, the object's value) of the mask's bits k < conditions; none for a
+    // reduct holding an attribute whose value the object misses. Outside quiet mode each
+    // goes straight to its line.
     void InsertMaskRules(const TTable& t, int object, const TIntSack* reducts, int conditions, int decision);
     // The rules of every object of the table, of decision 1, from the local reducts that
     // `reducts(reasoner, object)` leaves in the mask reasoner.
