@@ -121,8 +121,6 @@ void SendRule() {
     WriteStdoutBytes(line.data(), static_cast<size_t>(at - line.data()));
 }
 
-int CheckBreak(int) { return 1; }
-
 void ProcessDown(int code) {
     WriteStdoutLine("PROCESS_DOWN");
     std::exit(code);

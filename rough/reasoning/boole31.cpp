@@ -23,7 +23,7 @@ uint32_t LowBits(int n) {
 
 struct ClauseView;
 template <size_t W>
-uint32_t UniqueInColumns(uint32_t term, const ClauseView& view);
+uint32_t UniqueInColumns(uint32_t term, uint32_t candidates, const ClauseView& view);
 
 // The clauses as they are read in the inner loops.
 std::vector<uint32_t> MaskVector(const TIntSack* sack) {
@@ -77,6 +77,7 @@ struct ClauseView {
         closure->AddAll(clauses);
     }
 
+    uint32_t Low() const { return low; }
     const uint64_t* Column(uint32_t bit) const { return columns.data() + static_cast<size_t>(std::countr_zero(bit)) * words; }
 
     std::vector<uint32_t> clauses;
@@ -89,15 +90,15 @@ struct ClauseView {
     std::vector<uint64_t> columns;
     mutable std::vector<uint64_t> once;   // the clauses a term meets at least once
     mutable std::vector<uint64_t> twice;  // ... at least twice
-    uint32_t (*unique)(uint32_t, const ClauseView&) = nullptr;
+    uint32_t (*unique)(uint32_t, uint32_t, const ClauseView&) = nullptr;
 };
 
-// The attributes of a term each of which is the only one the term shares with some clause,
-// read off the clause columns: the clauses the term meets once and twice or more, then for
-// each attribute whether one of its clauses is met once. Few words of clauses are held in
-// registers (W of them); any number goes through the view's scratch words (W = 0).
+// The candidates (attributes of a term) each of which is the only one the term shares with
+// some clause, read off the clause columns: the clauses the term meets once and twice or
+// more, then for each candidate whether one of its clauses is met once. Few words of clauses
+// are held in registers (W of them); any number goes through the view's scratch words (W = 0).
 template <size_t W>
-uint32_t UniqueInColumns(uint32_t term, const ClauseView& view) {
+uint32_t UniqueInColumns(uint32_t term, uint32_t candidates, const ClauseView& view) {
     const size_t words = W != 0 ? W : view.words;
     uint64_t onceHere[W != 0 ? W : 1] = {};
     uint64_t twiceHere[W != 0 ? W : 1] = {};
@@ -115,7 +116,7 @@ uint32_t UniqueInColumns(uint32_t term, const ClauseView& view) {
         }
     }
     uint32_t essential = 0;
-    for (uint32_t rest = term; rest != 0; rest &= rest - 1) {
+    for (uint32_t rest = candidates; rest != 0; rest &= rest - 1) {
         const uint64_t* column = view.Column(rest);
         uint64_t alone = 0;
         for (size_t w = 0; w < words; ++w) alone |= column[w] & once[w] & ~twice[w];
@@ -124,34 +125,44 @@ uint32_t UniqueInColumns(uint32_t term, const ClauseView& view) {
     return essential;
 }
 
-// The attributes of a term that the clauses make essential: those that are the only one
-// the term shares with some clause. Once every attribute is essential no clause can add one.
-uint32_t EssentialBits(uint32_t term, const ClauseView& view) {
+// The candidates (attributes of a term below k) that the clauses make essential: those that
+// are the only one the term shares with some clause. `meets`: the term is known to meet
+// every clause; the bitmap of masks that include a clause answers only for such a term.
+uint32_t EssentialAmong(uint32_t term, uint32_t candidates, bool meets, const ClauseView& view) {
     const uint32_t low = view.low;
-    if (view.closure && (term & ~low) == 0 && !view.closure->Contains(~term & low)) {
+    const bool within = (term & ~low) == 0;
+    if (view.closure && within && (meets || !view.closure->Contains(~term & low))) {
         uint32_t essential = 0;
-        for (uint32_t rest = term; rest != 0; rest &= rest - 1) {
+        for (uint32_t rest = candidates; rest != 0; rest &= rest - 1) {
             const uint32_t a = rest & (~rest + 1);
             if (view.closure->Contains((~term | a) & low)) essential |= a;
         }
         return essential;
     }
-    if (view.inside && (term & ~low) == 0) return view.unique(term, view);
+    if (view.inside && within) return view.unique(term, candidates, view);
     uint32_t essential = 0;
     for (uint32_t c : view.clauses) {
         const uint32_t x = term & c;
         const uint32_t inside = x & low;
         if (static_cast<int32_t>(x) > 0 && inside != 0 && (inside & (inside - 1)) == 0) {
-            essential |= x;
-            if (essential == term) break;
+            essential |= inside;
+            if ((essential & candidates) == candidates) break;
         }
     }
-    return essential;
+    return essential & candidates;
 }
 
-// The attributes the clearing may drop from a term: those below k that are not essential
-// (the essential ones lie within the term). None left: the term is prime.
-uint32_t Droppable(uint32_t term, const ClauseView& view) { return term & ~EssentialBits(term, view) & view.low; }
+// The attributes the clearing may drop from a term: those below k that are not essential.
+// None left: the term is prime.
+//
+// An attribute essential in a term stays essential in the term without another attribute
+// (the clause it alone met is still met by it alone), so a set the clearing makes by
+// dropping b from a term can drop only what the term could, but b: only those candidates
+// are looked at.
+uint32_t Droppable(uint32_t term, uint32_t candidates, bool meets, const ClauseView& view) {
+    return candidates & ~EssentialAmong(term, candidates, meets, view);
+}
+uint32_t Droppable(uint32_t term, const ClauseView& view) { return Droppable(term, term & view.low, false, view); }
 
 // Adds to `final` a prime term, else to `next` the term without each of its droppable
 // attributes in turn, lowest first (TIntSack::AddUnique).
@@ -264,33 +275,13 @@ public:
     // Clears a term not met before; false when it was.
     bool Clear(uint32_t term) {
         if (!met.Add(term)) return false;
-        ClearMet(term);
+        Clear(term, term & view.Low(), false);
         return true;
     }
 
-    // Clears a term the caller has just entered as met.
-    void ClearMet(uint32_t term) {
-        current.assign(1, term);
-        while (!current.empty()) {
-            next.clear();
-            for (uint32_t t : current) {
-                CheckBreak();
-                view.Expect(++looked);
-                uint32_t droppable = Droppable(t, view);
-                if (droppable == 0) {
-                    primes.push_back(t);
-                    continue;
-                }
-                for (uint32_t rest = droppable; rest != 0; rest &= rest - 1) met.Prefetch(t & ~(rest & (~rest + 1)));
-                for (; droppable != 0; droppable &= droppable - 1) {
-                    const uint32_t less = t & ~(droppable & (~droppable + 1));
-                    if (met.Add(less)) next.push_back(less);
-                }
-                CheckMemory();
-            }
-            current.swap(next);
-        }
-    }
+    // Clears a term of the walk the caller has just entered as met, which meets every clause;
+    // `essential`: an attribute known to be essential in it.
+    void ClearMet(uint32_t term, uint32_t essential) { Clear(term, term & ~essential & view.Low(), true); }
 
     const ClauseView& Clauses() const { return view; }
 
@@ -308,10 +299,42 @@ public:
     std::vector<uint32_t> primes;
 
 private:
+    // A set of a level with the attributes it may drop at most (see Droppable).
+    struct Open {
+        uint32_t set;
+        uint32_t candidates;
+    };
+
+    // Every set of a level meets every clause when the term does (`meets`): only attributes
+    // no clause needs are dropped.
+    void Clear(uint32_t term, uint32_t candidates, bool meets) {
+        current.assign(1, Open{term, candidates});
+        while (!current.empty()) {
+            next.clear();
+            for (const Open& open : current) {
+                CheckBreak();
+                view.Expect(++looked);
+                const uint32_t t = open.set;
+                uint32_t droppable = Droppable(t, open.candidates, meets, view);
+                if (droppable == 0) {
+                    primes.push_back(t);
+                    continue;
+                }
+                for (uint32_t rest = droppable; rest != 0; rest &= rest - 1) met.Prefetch(t & ~(rest & (~rest + 1)));
+                for (uint32_t rest = droppable; rest != 0; rest &= rest - 1) {
+                    const uint32_t bit = rest & (~rest + 1);
+                    if (met.Add(t & ~bit)) next.push_back(Open{t & ~bit, droppable & ~bit});
+                }
+                CheckMemory();
+            }
+            current.swap(next);
+        }
+    }
+
     ClauseView view;
     MetMasks met;
-    std::vector<uint32_t> current;
-    std::vector<uint32_t> next;
+    std::vector<Open> current;
+    std::vector<Open> next;
     long long looked = 0;
     static constexpr int kCheckEvery = 64;
     int sinceCheck = 0;
@@ -367,7 +390,8 @@ std::vector<uint32_t> ClearedExpansion(const std::vector<uint32_t>& clauses, int
         size_t w = static_cast<size_t>(at.clause) / 64;
         while (w < words && (met[row + w] | add[w]) == ~uint64_t{0}) ++w;
         if (w == words) {
-            clearing.ClearMet(set);
+            // The clause the set missed has this attribute alone now.
+            clearing.ClearMet(set, bit);
             continue;
         }
         clearing.CheckMemory();
