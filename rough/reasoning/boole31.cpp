@@ -368,15 +368,15 @@ std::vector<uint32_t> ClearedExpansion(const std::vector<uint32_t>& clauses, int
         uint32_t untried;  // its attributes not chosen yet
     };
     // Every step adds an attribute, so a path holds at most 33 sets.
-    std::vector<Step> path;
-    path.reserve(33);
+    Step path[33];
+    size_t depth = 1;
     std::vector<uint64_t> met(33 * words, 0);
     if (m % 64 != 0) met[words - 1] = ~uint64_t{0} << (m % 64);
-    path.push_back({0, 0, clauses[0] & LowBits(k)});
-    while (!path.empty()) {
-        Step& at = path.back();
+    path[0] = {0, 0, clauses[0] & LowBits(k)};
+    while (depth != 0) {
+        Step& at = path[depth - 1];
         if (at.untried == 0) {
-            path.pop_back();
+            --depth;
             continue;
         }
         CheckBreak();
@@ -386,7 +386,7 @@ std::vector<uint32_t> ClearedExpansion(const std::vector<uint32_t>& clauses, int
         // A set met before, term or not, has been walked or cleared already.
         if (!clearing.Meet(set)) continue;
         const uint64_t* add = view.Column(bit);
-        const size_t row = (path.size() - 1) * words;
+        const size_t row = (depth - 1) * words;
         size_t w = static_cast<size_t>(at.clause) / 64;
         while (w < words && (met[row + w] | add[w]) == ~uint64_t{0}) ++w;
         if (w == words) {
@@ -396,12 +396,12 @@ std::vector<uint32_t> ClearedExpansion(const std::vector<uint32_t>& clauses, int
         }
         clearing.CheckMemory();
         const int missed = static_cast<int>(w * 64) + std::countr_zero(~(met[row + w] | add[w]));
-        const size_t from = static_cast<size_t>(at.clause) / 64;
-        path.push_back({set, missed, clauses[static_cast<size_t>(missed)]});
+        path[depth++] = {set, missed, clauses[static_cast<size_t>(missed)]};
         for (uint32_t rest = clauses[static_cast<size_t>(missed)]; rest != 0; rest &= rest - 1) {
             clearing.Prefetch(set | (rest & (~rest + 1)));
         }
-        for (size_t i = from; i < words; ++i) met[row + words + i] = met[row + i] | add[i];
+        // The sets below start looking at the missed clause's word.
+        for (size_t i = w; i < words; ++i) met[row + words + i] = met[row + i] | add[i];
     }
     return std::move(clearing.primes);
 }
