@@ -254,7 +254,9 @@ struct TRedMemory::Pending {
         for (size_t at = Home(set);; at = (at + 1) & (slots.size() - 1)) {
             const int32_t i = slots[at];
             if (i < 0) break;
-            if (std::equal(set, set + words, sets.At(i))) return false;
+            // Most sets are one word: no library call for those.
+            const uint64_t* held = sets.At(i);
+            if (held[0] == set[0] && (words == 1 || std::equal(set + 1, set + words, held + 1))) return false;
         }
         sets.Append(set);
         if (static_cast<size_t>(sets.Size()) * 2 > slots.size()) {
