@@ -15,11 +15,7 @@
 
 namespace {
 
-uint32_t LowBits(int n) {
-    if (n <= 0) return 0;
-    if (n >= 32) return ~uint32_t{0};
-    return (uint32_t{1} << n) - 1;
-}
+using discern::LowBits;
 
 struct ClauseView;
 template <size_t W>

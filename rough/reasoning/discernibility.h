@@ -19,6 +19,14 @@ namespace discern {
 // reasoner (attribute a is bit a % 64 of word a / 64).
 inline int WordsFor(int bits) { return bits <= 0 ? 1 : (bits + 63) / 64; }
 
+// The mask of attributes 0 .. n - 1 (none for n <= 0, all 32 for n >= 32): bit k of a mask
+// set stands for attribute k.
+inline uint32_t LowBits(int n) {
+    if (n <= 0) return 0;
+    if (n >= 32) return ~uint32_t{0};
+    return (uint32_t{1} << n) - 1;
+}
+
 // The attributes of a set of `words` words, ascending, and their number.
 template <class Visit>
 void ForEachAttribute(const uint64_t* set, int words, Visit visit) {

@@ -437,7 +437,7 @@ void TRedMemory::InsertResult(Reasoner& reasoner, int k) {
             discern::SetList sets(1);
             sets.Reserve(static_cast<size_t>(found.GetNoElem()));
             for (int m : found) {
-                const uint64_t set = static_cast<uint32_t>(m) & ((uint64_t{1} << std::clamp(k, 0, 32)) - 1);
+                const uint64_t set = static_cast<uint32_t>(m) & discern::LowBits(k);
                 sets.Append(&set);
             }
             pending->AddAll(std::move(sets));

@@ -44,11 +44,7 @@ void RuleWithoutDescriptors(const char* where) {
     EndProcess(0);
 }
 
-// Bit k of a mask reduct stands for attribute k, for k below `conditions` (at most 32).
-uint32_t MaskBelow(int mask, int conditions) {
-    const uint32_t low = conditions >= 32 ? ~uint32_t{0} : (uint32_t{1} << conditions) - 1;
-    return static_cast<uint32_t>(mask) & low;
-}
+namespace {
 
 // The attributes below `conditions` whose values the object misses: such an attribute
 // makes no rule.
@@ -60,6 +56,16 @@ uint32_t MissingAttrs(const TTable& t, int object, int conditions) {
     return missing;
 }
 
+// The "RULE:" line of the object's rule over the attributes of a bit set, which is what
+// publishing the rule would send.
+void SendSetRule(int object, const uint64_t* set, int words) {
+    int* at = StartRule(object, discern::AttributeCount(set, words));
+    discern::ForEachAttribute(set, words, [&](int a) { *at++ = a; });
+    SendRule();
+}
+
+}  // namespace
+
 // An attribute whose value the object misses makes no rule. Outside quiet mode a rule is
 // published and dropped as soon as it is inserted, so there the rule of a mask reduct goes
 // straight to its line: the same line and the same checks, without a block and a rule made
@@ -68,13 +74,11 @@ void TRulMemory::InsertMaskRules(const TTable& t, int object, const TIntSack* re
     if (reducts == nullptr) return;
     const uint32_t missing = MissingAttrs(t, object, conditions);
     for (int r = 0; r < reducts->GetNoElem(); ++r) {
-        const uint32_t attrs = MaskBelow((*reducts)[r], conditions);
+        const uint32_t attrs = static_cast<uint32_t>((*reducts)[r]) & discern::LowBits(conditions);
         if ((attrs & missing) != 0) continue;
         const uint64_t set = attrs;
         if (QuietMode == 0) {
-            int* at = StartRule(object, std::popcount(attrs));
-            discern::ForEachAttribute(&set, 1, [&](int k) { *at++ = k; });
-            SendRule();
+            SendSetRule(object, &set, 1);
             continue;
         }
         auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
@@ -291,12 +295,7 @@ bool TRulMemory::AllRulesOfObjects(TTable& t, TGeneralDec& genDec, int option) {
             // Straight to their lines, as for masks (InsertMaskRules), from the reducts as
             // bit sets: no sack is made for each.
             const discern::SetList reducts = reasoner->TakeReductSets();
-            for (int r = 0; r < reducts.Size(); ++r) {
-                const uint64_t* set = reducts.At(r);
-                int* at = StartRule(i, discern::AttributeCount(set, reducts.Words()));
-                discern::ForEachAttribute(set, reducts.Words(), [&](int a) { *at++ = a; });
-                SendRule();
-            }
+            for (int r = 0; r < reducts.Size(); ++r) SendSetRule(i, reducts.At(r), reducts.Words());
         } else {
             const TIntSackSet* reducts = reasoner->GetReducts();
             for (int r = 0; reducts != nullptr && r < reducts->GetNoElem(); ++r) {
