@@ -192,16 +192,14 @@ void TBoole::CreateDiscMatrixForObject(TTable* table, int object, int relative, 
 
 // What the multiplying out and the clearing after it leave are the prime terms of the
 // expansion in the order of their first terms (see ClearRedundant): the minimal transversals
-// of the clauses, ordered by their keys (transversals.h). They are found without making the
-// terms; the whole expansion is made only when the terms are asked for before the clearing.
+// of the clauses, in the order of their keys (transversals.h). They are found without making
+// the terms; the whole expansion is made only when the terms are asked for before the clearing.
 void TBoole::Minimalization(int step) {
     if (verbose == 1) LogMessage("Minimalization...");
     resultStep = step;
     OrOutOfMemory([&] {
         const ClauseSets clauses = ClausesOf(matrix.get(), NoAttr);
-        SetList reducts = discern::MinimalTransversals(clauses.sets);
-        discern::OrderByExpansionKey(reducts, clauses.sets);
-        terms = std::make_unique<Terms>(std::move(reducts));
+        terms = std::make_unique<Terms>(discern::MinimalTransversals(clauses.sets));
         terms->primeOnly = true;
     });
 }

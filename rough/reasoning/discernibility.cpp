@@ -171,38 +171,6 @@ void SetList::Reserve(size_t sets) {
     if (sets * words > data.size()) data.resize(sets * words);
 }
 
-// Cycle by cycle: place i takes the set from order[i], whose place takes the set from its
-// own order entry, and so on back to i. A place done is marked by its entry pointing to
-// itself.
-void SetList::Permute(std::vector<int>& order) {
-    const size_t w = static_cast<size_t>(words);
-    std::vector<uint64_t> first(w);
-    auto move = [&](const uint64_t* from, size_t to) {
-        uint64_t* at = data.data() + to * w;
-        if (w == 1) {
-            *at = *from;
-        } else {
-            std::copy(from, from + w, at);
-        }
-    };
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (order[i] == static_cast<int>(i)) continue;
-        std::copy(data.begin() + static_cast<std::ptrdiff_t>(i * w), data.begin() + static_cast<std::ptrdiff_t>((i + 1) * w),
-                  first.begin());
-        size_t to = i;
-        for (;;) {
-            const size_t from = static_cast<size_t>(order[to]);
-            order[to] = static_cast<int>(to);
-            if (from == i) {
-                move(first.data(), to);
-                break;
-            }
-            move(data.data() + from * w, to);
-            to = from;
-        }
-    }
-}
-
 // ---- UniqueWordSets
 
 namespace {

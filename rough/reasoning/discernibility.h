@@ -111,9 +111,6 @@ public:
     }
     void Clear() { count = 0; }
     void Reserve(size_t sets);
-    // Puts the set at order[i] at place i, for every i, without a second list; `order` (a
-    // permutation of the places) is used up.
-    void Permute(std::vector<int>& order);
 
 private:
     void Grow();
