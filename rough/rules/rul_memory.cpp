@@ -84,9 +84,7 @@ void TRulMemory::InsertMaskRules(const TTable& t, int object, const TIntSack* re
         auto block = OrOutOfMemory([] { return std::make_unique<TBlock>(); });
         block->ReserveDescriptors(std::popcount(attrs));
         discern::ForEachAttribute(&set, 1, [&](int k) { OrOutOfMemory([&] { block->AddDescriptor(k, t.GetTable(object, k)); }); });
-        auto rule = OrOutOfMemory([&] { return std::make_unique<TRuleComp>(std::move(block), object); });
-        rule->SetDecision(decision);
-        InsertRule(std::move(rule));
+        InsertRuleOf(std::move(block), object, decision);
     }
 }
 
@@ -245,8 +243,12 @@ void TRulMemory::InsertRule(std::unique_ptr<TRuleComp> rule) {
 }
 
 void TRulMemory::InsertRuleOf(std::unique_ptr<TBlock> block, const TTable& t, int object) {
+    InsertRuleOf(std::move(block), object, t.GetTable(object, t.GetNoAttr() - 1));
+}
+
+void TRulMemory::InsertRuleOf(std::unique_ptr<TBlock> block, int object, int decision) {
     auto rule = OrOutOfMemory([&] { return std::make_unique<TRuleComp>(std::move(block), object); });
-    rule->SetDecision(t.GetTable(object, t.GetNoAttr() - 1));
+    rule->SetDecision(decision);
     InsertRule(std::move(rule));
 }
 

@@ -320,8 +320,10 @@ private:
     // `reducts(reasoner, object)` leaves in the mask reasoner.
     template <class Reducts>
     void ScaledDecisionRules(TTable& t, Reducts reducts);
-    // A rule of `object` over a block; its decision is the object's last column.
+    // A rule of `object` over a block; its decision is the object's last column, or the one
+    // given.
     void InsertRuleOf(std::unique_ptr<TBlock> block, const TTable& t, int object);
+    void InsertRuleOf(std::unique_ptr<TBlock> block, int object, int decision);
     // The rules of every object with one reasoner; false when the poll said stop.
     template <class Reasoner>
     bool AllRulesOfObjects(TTable& t, TGeneralDec& genDec, int option);
