@@ -268,10 +268,12 @@ void UpwardClosure::AddAll(const std::vector<uint32_t>& masks) {
         for (int b = 0; b < inWord; ++b) x |= (x & kWithout[b]) << (1 << b);
         covered[w] = x;
     }
+    // The words with bit b of their number follow those without it in runs of 2^(b-6).
+    uint64_t* const c = covered.data();
     for (int b = 6; b < bits; ++b) {
         const size_t step = size_t{1} << (b - 6);
-        for (size_t w = 0; w < words; ++w) {
-            if ((w & step) == 0) covered[w | step] |= covered[w];
+        for (size_t base = 0; base < words; base += 2 * step) {
+            for (size_t i = base; i < base + step; ++i) c[i + step] |= c[i];
         }
     }
 }
