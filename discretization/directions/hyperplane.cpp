@@ -20,7 +20,12 @@ namespace {
 
 long long PairsOf(long long n) { return n * (n - 1) / 2; }
 
-int DecisionOf(const TTable& table, int o) { return table.Value(o, table.GetNoAttr() - 1); }
+// A table of objects without columns has no decision to read; it is the shape no hyperplane
+// can be checked on either.
+int DecisionOf(const TTable& table, int o) {
+    if (table.GetNoAttr() < 1) Fail("Bad number in THyper::CheckHyperplane ", 5);
+    return table.Value(o, table.GetNoAttr() - 1);
+}
 
 // Pairs of objects of different decisions that lie in different groups: every such pair, less
 // those that share a group. Counted from group and decision sizes instead of pair by pair.

@@ -233,6 +233,27 @@ TEST(HyperGA, RunRetriesUntilAPairIsSeparatedAndGivesUpWithoutASecondDecision) {
     EXPECT_EQ(lines.back(), "0. Fit= 0");
 }
 
+// Objects without a single column have no decision: the set operations and the search fail
+// as a hyperplane check on that shape does, instead of reading before the row.
+TEST(HyperGA, ObjectsWithoutColumnsFailAsABadShape) {
+    ScratchDir dir;
+    const std::string file = dir.File("no_columns.tab");
+    WriteFileBytes(file, "5 0\n");
+    TTable table;
+    table.Load(file.c_str());
+    ASSERT_EQ(table.GetNoObj(), 5);
+    ASSERT_EQ(table.GetNoAttr(), 0);
+    THyperSet empty;
+    const Failure region = FailureOf([&] { empty.CountPositiveRegion(table); });
+    EXPECT_EQ(region.code, 5);
+    EXPECT_EQ(region.log, "Bad number in THyper::CheckHyperplane \n");
+    EXPECT_EQ(FailureOf([&] { empty.CountSeparatedPairs(table); }).code, 5);
+    THyperGA ga;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(FailureOf([&] { ga.FindHyperplanes(table); }).code, 5);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
 // Runs the whole search; returns the positive region reached after checking the report and
 // that every chosen hyperplane separated pairs its predecessors had not.
 int Search(const TTable& table, unsigned seed) {
