@@ -145,10 +145,10 @@ void TCutsSet::Clear() {
     capacity = kStep;
 }
 
-void TCutsSet::Grow() {
-    OrOutOfMemory([&] { cuts.reserve(static_cast<size_t>(capacity + kStep)); });
-    capacity += kStep;
-}
+// Only the visible capacity moves by ten: storage reserved to exactly that would be moved
+// whole every ten cuts, which makes a set of a million cuts take minutes to fill. The list
+// grows its storage by doubling when a cut is appended.
+void TCutsSet::Grow() { capacity += kStep; }
 
 void TCutsSet::AddCut(std::unique_ptr<TCut> cut) {
     if (GetNoCuts() + 1 >= capacity) Grow();
