@@ -390,6 +390,56 @@ void TFTemplSetList::InsertByObjCount(std::unique_ptr<TFTemplSet> set) {
     if (position <= cursor) ++cursor;  // the cursor stays on its set, or at the end
 }
 
+// One by one, a set with a larger count than the head's becomes the head and the old head
+// goes in right behind it, that is in front of every other set, as any set with its count
+// would then. Every other set goes in front of the first set after the head whose count is
+// not larger. So behind the head the sets stand by decreasing count, and among equal counts
+// the later arrival (a displaced head arriving when it is displaced) first, the sets already
+// there last. A file of many sets is thus placed by one sort instead of a shift per set.
+void TFTemplSetList::InsertAllByObjCount(std::vector<std::unique_ptr<TFTemplSet>> batch) {
+    if (batch.empty()) return;
+    const TFTemplSet* current = IsEnd() ? nullptr : sets[cursor].get();
+    // Room first, so that nothing has moved when it cannot be had (stable_sort does without
+    // its buffer).
+    std::vector<std::unique_ptr<TFTemplSet>> arrivals;  // behind the head, in order of arrival
+    std::vector<std::unique_ptr<TFTemplSet>> merged;
+    OrOutOfMemory([&] {
+        arrivals.reserve(batch.size() + 1);
+        merged.reserve(sets.size() + batch.size());
+    });
+    std::unique_ptr<TFTemplSet> head;
+    {
+        auto old = sets.begin();
+        if (!sets.empty()) head = std::move(*old++);
+        for (auto& set : batch) {
+            if (!head) {
+                head = std::move(set);
+            } else if (set->GetNoObj() > head->GetNoObj()) {
+                arrivals.push_back(std::move(head));
+                head = std::move(set);
+            } else {
+                arrivals.push_back(std::move(set));
+            }
+        }
+        std::reverse(arrivals.begin(), arrivals.end());
+        std::stable_sort(arrivals.begin(), arrivals.end(), [](const auto& a, const auto& b) { return a->GetNoObj() > b->GetNoObj(); });
+        merged.push_back(std::move(head));
+        auto fresh = arrivals.begin();
+        while (fresh != arrivals.end() || old != sets.end()) {
+            if (old == sets.end() || (fresh != arrivals.end() && (*fresh)->GetNoObj() >= (*old)->GetNoObj())) {
+                merged.push_back(std::move(*fresh++));
+            } else {
+                merged.push_back(std::move(*old++));
+            }
+        }
+        sets.swap(merged);
+    }
+    cursor = sets.size();
+    for (std::size_t i = 0; current != nullptr && i < sets.size(); ++i) {
+        if (sets[i].get() == current) cursor = i;
+    }
+}
+
 TFTemplSet* TFTemplSetList::GetNth(int n) const {
     if (n < 1 || n > GetNoElem()) return nullptr;
     return sets[static_cast<std::size_t>(n) - 1].get();
@@ -466,16 +516,23 @@ namespace {
 // The sets of a list file, each read by `read` and inserted by object count, until the
 // announced count or the first read that fails; a set cut short is dropped.
 template <class ReadOne>
-void LoadSets(TFTemplSetList& list, const char* fileName, ReadOne read) {
+void LoadSets(TFTemplSetList& list, const char* fileName, ReadOne readOne) {
     const std::string text = ReadListFile(fileName);
     TextScanner in(text.data(), text.data() + text.size());
     int count = 0;
     if (!ReadCount(in, count)) return;
-    for (int i = 0; i < count; ++i) {
-        auto set = OrOutOfMemory([] { return std::make_unique<TFTemplSet>(); });
-        if (!read(*set, in)) return;
-        list.InsertByObjCount(std::move(set));
+    std::vector<std::unique_ptr<TFTemplSet>> read;
+    try {
+        for (int i = 0; i < count; ++i) {
+            auto set = OrOutOfMemory([] { return std::make_unique<TFTemplSet>(); });
+            if (!readOne(*set, in)) break;
+            OrOutOfMemory([&] { read.push_back(std::move(set)); });
+        }
+    } catch (...) {
+        list.InsertAllByObjCount(std::move(read));
+        throw;
     }
+    list.InsertAllByObjCount(std::move(read));
 }
 
 }  // namespace

@@ -162,6 +162,8 @@ public:
     // In front of the first set after the head whose count is not larger; in front of the
     // head only with a larger count than the head's.
     void InsertByObjCount(std::unique_ptr<TFTemplSet> set);
+    // The same as inserting the sets one by one in their order, the cursor included.
+    void InsertAllByObjCount(std::vector<std::unique_ptr<TFTemplSet>> batch);
 
     void Reset() { cursor = 0; }
     void Next() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -261,6 +262,61 @@ TEST(FloatTemplSetList, InsertsBehindTheHeadUnlessLarger) {
     order.Next();
     EXPECT_TRUE(order.IsEnd());
     EXPECT_EQ(order.GetCurrent(), nullptr);
+}
+
+// A batch goes where inserting its sets one by one puts them, and the cursor stays on its
+// set (or at the end): random lists and batches with many equal counts, the head displaced
+// now and then, against the one-by-one insertion.
+TEST(FloatTemplSetList, BatchInsertionEqualsOneByOne) {
+    std::mt19937 gen(17);
+    for (int round = 0; round < 400; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const int range = 1 + static_cast<int>(gen() % 6);
+        std::vector<int> before(gen() % 8);
+        std::vector<int> batch(gen() % 12);
+        for (int& c : before) c = static_cast<int>(gen() % range);
+        for (int& c : batch) c = static_cast<int>(gen() % (range + 2));
+        TFTemplSetList single;
+        TFTemplSetList all;
+        std::vector<const TFTemplSet*> ids;  // the same set's place in both lists
+        std::vector<const TFTemplSet*> others;
+        auto twins = [&](int c) {
+            auto a = SetWithCount(c);
+            auto b = SetWithCount(c);
+            ids.push_back(a.get());
+            others.push_back(b.get());
+            return std::make_pair(std::move(a), std::move(b));
+        };
+        for (int c : before) {
+            auto [a, b] = twins(c);
+            single.InsertByObjCount(std::move(a));
+            all.InsertByObjCount(std::move(b));
+        }
+        const int steps = static_cast<int>(gen() % (before.size() + 2));
+        single.Reset();
+        all.Reset();
+        for (int i = 0; i < steps; ++i) {
+            single.Next();
+            all.Next();
+        }
+        std::vector<std::unique_ptr<TFTemplSet>> arriving;
+        for (int c : batch) {
+            auto [a, b] = twins(c);
+            single.InsertByObjCount(std::move(a));
+            arriving.push_back(std::move(b));
+        }
+        all.InsertAllByObjCount(std::move(arriving));
+        ASSERT_EQ(all.GetNoElem(), single.GetNoElem());
+        for (int n = 1; n <= single.GetNoElem(); ++n) {
+            const size_t id = static_cast<size_t>(std::find(ids.begin(), ids.end(), single.GetNth(n)) - ids.begin());
+            ASSERT_EQ(all.GetNth(n), others.at(id)) << n;
+        }
+        ASSERT_EQ(all.IsEnd(), single.IsEnd());
+        if (!single.IsEnd()) {
+            const size_t id = static_cast<size_t>(std::find(ids.begin(), ids.end(), single.GetCurrent()) - ids.begin());
+            ASSERT_EQ(all.GetCurrent(), others.at(id));
+        }
+    }
 }
 
 TEST(FloatTemplSetList, PrunesToACoverInListOrder) {
