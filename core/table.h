@@ -84,6 +84,11 @@ public:
     const int* Row(int o) const { return values.data() + static_cast<long long>(o) * NoAttr; }
     int* Row(int o) { return values.data() + static_cast<long long>(o) * NoAttr; }
     int Value(int o, int a) const { return Row(o)[a]; }
+    // A file may announce objects without any column: such a table has no decision, and the
+    // engines that read one ask first, failing as the checked access does.
+    void RequireDecisionColumn() const {
+        if (NoObj > 0 && NoAttr < 1) GetTable(0, NoAttr - 1);
+    }
 
 private:
     void Reshape(int noObj, int noAttr);

@@ -107,6 +107,7 @@ void TTable::Sort() {
 // the rows are then moved once.
 void TTable::SortByDec() {
     if (NoObj <= 1) return;
+    RequireDecisionColumn();
     LogMessage("Sorting table...");
     std::vector<int> order = Identity(NoObj);
     PivotFirstQuickSort(
@@ -223,7 +224,9 @@ void TTable::GetSubTable(int n, TTable& target) const {
 
 // ---- discerned pairs
 
-TRowSorter::TRowSorter(const TTable& table) : table(table), index(Identity(table.GetNoObj())) {}
+TRowSorter::TRowSorter(const TTable& table) : table(table), index(Identity(table.GetNoObj())) {
+    table.RequireDecisionColumn();
+}
 
 int TRowSorter::CompareCondRows(int r1, int r2) const {
     assert(table.GetNoAttr() > 0);

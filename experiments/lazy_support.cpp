@@ -26,7 +26,10 @@ void WriteProgressDot(int k) {
     if (k % 10 == 0) WriteStdout(".");
 }
 
-int DecisionOf(const TTable& t, int o) { return t.Value(o, t.GetNoAttr() - 1); }
+int DecisionOf(const TTable& t, int o) {
+    t.RequireDecisionColumn();
+    return t.Value(o, t.GetNoAttr() - 1);
+}
 
 int ValueIndex(const TDValInfo& info, int value) {
     for (int i = 0; i < info.GetNoDecVal(); ++i) {

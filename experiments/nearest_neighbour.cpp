@@ -93,6 +93,8 @@ template <class OnAnswer>
 bool EachAnswer(const TTable* train, const TDValInfo* values, const TTable* test, int k, const int* w, bool weighted,
                 bool progress, OnAnswer onAnswer) {
     CheckTables(train, test);
+    train->RequireDecisionColumn();
+    test->RequireDecisionColumn();
     const int n = train->GetNoObj();
     if (k < 1 || k > n) return false;
     Neighbours neighbours(n);

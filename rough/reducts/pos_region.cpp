@@ -116,6 +116,7 @@ void TPosRegion::SortAndNumber(const TTable* t, TPosRecord* entries, const int* 
 }
 
 int TPosRegion::MarkPositive(const TTable* t, const int* list, int len, int first, std::vector<bool>* marked) {
+    t->RequireDecisionColumn();
     MakeRoom(t);
     const int n = t->GetNoObj();
     TPosRecord* e = entries.data();

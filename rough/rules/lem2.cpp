@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ void CountPair(std::unique_ptr<TInt2Tree>& tree, int a, int v) {
 }  // namespace
 
 void TRulMemory::CalculateRulesLEM2(TTable* t, const TDValInfo& classes, double fraction) {
+    t->RequireDecisionColumn();
     QuietModeGuard keepRules;
     DecisionAttr = t->GetNoAttr() - 1;
     LogMessage("Calculating decision rules using LEM2");
@@ -37,7 +39,7 @@ void TRulMemory::CalculateRulesLEM2(TTable* t, const TDValInfo& classes, double 
     OrOutOfMemory([&] {
         G.resize(static_cast<size_t>(noObj));
         W.resize(static_cast<size_t>(noObj));
-        flags.resize(static_cast<size_t>(conditions));
+        flags.resize(static_cast<size_t>(std::max(conditions, 0)));  // a table without columns has no conditions
     });
     // The whole table's pairs, missing values included, break ties between pairs equally
     // frequent among the objects a rule is grown for.

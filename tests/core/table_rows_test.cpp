@@ -16,6 +16,7 @@
 #include "tests/support/failure_of.h"
 #include "tests/support/fixed_clock.h"
 #include "tests/support/model_draw.h"
+#include "tests/support/table_text.h"
 
 namespace {
 
@@ -414,6 +415,22 @@ TEST_F(TableRows, RowSorterGroupsRowsByDescendingConditions) {
     std::vector<int> firsts;
     for (int o : sorter.GetIndex()) firsts.push_back(t.Value(o, 0));
     EXPECT_EQ(firsts, (std::vector<int>{3, 3, 1, 1, 0}));
+}
+
+// A file may announce objects without a column; sorting by the decision and grouping by the
+// conditions then fail as reading the missing decision does.
+TEST(TableWithoutColumns, HasNoDecisionToSortOrGroupBy) {
+    TTable t;
+    LoadTableText(t, "5 0\n");
+    ASSERT_EQ(t.GetNoObj(), 5);
+    EXPECT_NO_DECISION_FAILURE(t.SortByDec());
+    EXPECT_NO_DECISION_FAILURE(TRowSorter sorter(t));
+    TTable none;
+    LoadTableText(none, "0 0\n");
+    none.SortByDec();
+    TRowSorter empty(none);
+    empty.SortIndex();
+    EXPECT_EQ(none.GetNoObj(), 0);
 }
 
 }  // namespace

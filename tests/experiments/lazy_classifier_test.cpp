@@ -12,6 +12,7 @@
 #include "tests/experiments/lazy_reference.h"
 #include "tests/rough/table_builders.h"
 #include "tests/support/exit_child.h"
+#include "tests/support/table_text.h"
 
 namespace {
 
@@ -171,6 +172,17 @@ TEST(LazyClassifier, MethodTenAtOnePrintsWhatMethodTwoPrints) {
     EXPECT_EQ(TLazyClassifier::QuickExamplesTest(train, info, test, 10, 1.0, nullptr), two);
     EXPECT_EQ(GetCapturedStdout(), twoOut);
     EXPECT_GT(CountOf(twoOut, "DOBRZE"), 0);
+}
+
+// Objects without a column have no decision to classify by.
+TEST(LazyClassifier, ObjectsWithoutColumnsHaveNoDecision) {
+    TTable t;
+    LoadTableText(t, "5 0\n");
+    TDValInfo info;
+    CaptureStdout();
+    EXPECT_NO_DECISION_FAILURE(TLazyClassifier::QuickExamplesTest(t, info, t, 2, 0.9, nullptr));
+    EXPECT_NO_DECISION_FAILURE(TLazyClassifier::EliminationTest(t, info, t, 1.0));
+    GetCapturedStdout();
 }
 
 }  // namespace

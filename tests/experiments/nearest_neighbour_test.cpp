@@ -9,6 +9,7 @@
 #include "core/table.h"
 #include "experiments/nearest_neighbour.h"
 #include "tests/rough/table_builders.h"
+#include "tests/support/table_text.h"
 
 namespace {
 
@@ -209,6 +210,18 @@ TEST(KnnRadius, AnswersAtRadiusZeroOnlyForIdenticalObjectsThenAtOne) {
     TKnnClassifier().RadiusClassify(&s.train, &s.values, &far, &accuracy, &coverage);
     EXPECT_EQ(GetCapturedStdout(), "");
     EXPECT_EQ(accuracy + coverage, 0.0);
+}
+
+// Objects without a column have no decision to answer with or to write the answer into.
+TEST(KnnClassifier, ObjectsWithoutColumnsHaveNoDecision) {
+    TTable train, test;
+    LoadTableText(train, "5 0\n");
+    LoadTableText(test, "5 0\n");
+    TDValInfo values;
+    const int w[] = {1};
+    TKnnClassifier knn;
+    EXPECT_NO_DECISION_FAILURE(knn.ClassifyInPlace(&train, &values, &test, 1, w));
+    EXPECT_NO_DECISION_FAILURE(knn.Accuracy(&train, &values, &test, 1, w));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "discretization/directions/hyperplane.h"
 #include "tests/rough/table_builders.h"
 #include "tests/support/failure_of.h"
+#include "tests/support/table_text.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -236,11 +237,8 @@ TEST(HyperGA, RunRetriesUntilAPairIsSeparatedAndGivesUpWithoutASecondDecision) {
 // Objects without a single column have no decision: the set operations and the search fail
 // as a hyperplane check on that shape does, instead of reading before the row.
 TEST(HyperGA, ObjectsWithoutColumnsFailAsABadShape) {
-    ScratchDir dir;
-    const std::string file = dir.File("no_columns.tab");
-    WriteFileBytes(file, "5 0\n");
     TTable table;
-    table.Load(file.c_str());
+    LoadTableText(table, "5 0\n");
     ASSERT_EQ(table.GetNoObj(), 5);
     ASSERT_EQ(table.GetNoAttr(), 0);
     THyperSet empty;

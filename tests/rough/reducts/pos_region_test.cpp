@@ -9,6 +9,7 @@
 #include "rough/reducts/pos_region.h"
 #include "tests/rough/reducts/pos_reference.h"
 #include "tests/rough/rough_test_util.h"
+#include "tests/support/table_text.h"
 
 namespace {
 
@@ -227,6 +228,14 @@ TEST(PosRegion, CutTablesHoldThePositiveRegion) {
     EXPECT_EQ(p.CutTableForReduct(&t, list, 5), nullptr);
     EXPECT_EQ(p.CutTableForReductSCAL(&t, list, 5, &full), nullptr);
     EXPECT_EQ(TPosRegion::MakePrefixTable(&t, list, 5), nullptr);
+}
+
+// Objects without a column have no decision to tell positive objects by.
+TEST(PosRegion, ObjectsWithoutColumnsHaveNoDecision) {
+    TTable t;
+    LoadTableText(t, "5 0\n");
+    TPosRegion p(&t, 1);
+    EXPECT_NO_DECISION_FAILURE(p.CountPosRegion(&t, nullptr, 0, 0));
 }
 
 }  // namespace

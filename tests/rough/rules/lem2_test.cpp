@@ -9,6 +9,7 @@
 #include "core/table.h"
 #include "rough/rules/rul_memory.h"
 #include "tests/rough/rough_test_util.h"
+#include "tests/support/table_text.h"
 
 namespace {
 
@@ -143,6 +144,21 @@ TEST(Lem2, OutputAndTheTruncatedLimit) {
     }
     EXPECT_EQ(TextsOf(*Lem2(s, 0.5)),
               (std::vector<std::string>{"(0=0)=>0", "(0=1)=>0", "(0=2)=>0", "(0=7)=>1", "(0=8)=>1", "(0=9)=>1"}));
+}
+
+// A file may announce objects without a column: nothing holds a decision, and LEM2 fails as
+// reading it does; with no objects either there is nothing to cover and no rule.
+TEST(Lem2, ObjectsWithoutColumnsHaveNoDecision) {
+    TTable t;
+    LoadTableText(t, "5 0\n");
+    TDValInfo none;
+    TRulMemory m;
+    EXPECT_NO_DECISION_FAILURE(m.CalculateRulesLEM2(&t, none, 0.0));
+    LoadTableText(t, "0 0\n");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(FailureOf([&] { m.CalculateRulesLEM2(&t, none, 0.0); }).code, 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(m.GetNoRules(), 0);
 }
 
 }  // namespace
