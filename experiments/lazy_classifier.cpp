@@ -282,7 +282,7 @@ double TLazyClassifier::QuickExamplesTest(const TTable& train, TDValInfo& info, 
     CheckSameColumns(train, test);
     const int values = info.GetNoDecVal();
     for (int v = 0; v < values; ++v) info.SetDecInfo(v, 0.0);
-    const int mark = OneBelow(SmallestDecision(info));
+    const int mark = MarkBelow(info, SmallestDecision(info));
     std::vector<long long> testObjects;
     std::vector<long long> votes;
     OrOutOfMemory([&] { testObjects.assign(static_cast<std::size_t>(values), 0); });
@@ -334,7 +334,7 @@ double TLazyClassifier::QuickExamplesTest(const TTable& train, TDValInfo& info, 
 int TLazyClassifier::ClassifyObject(const TTable& train, const TDValInfo& info, const TTable& test, int k,
                                     int method, double threshold, int smallest, TLazyPositions& work,
                                     int& confidence) {
-    const int mark = OneBelow(smallest);
+    const int mark = MarkBelow(info, smallest);
     BuildAgreementMasks(train, test, k, mark, work);
     Propagate(work, method, threshold, mark);
     std::vector<long long> votes;

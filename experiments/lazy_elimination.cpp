@@ -93,7 +93,7 @@ int TLazyClassifier::EliminateDecisions(const TTable& train, const TDValInfo& in
                                         const TAgreementMasks& masks, std::vector<int>& work,
                                         std::vector<int>& states, int smallest, double threshold) {
     const int values = info.GetNoDecVal();
-    const int eliminated = OneBelow(smallest);
+    const int eliminated = MarkBelow(info, smallest);
     std::vector<int> candidateOf;  // per training object, the place of its decision among the candidates
     OrOutOfMemory([&] {
         candidates.assign(static_cast<std::size_t>(values), 0);

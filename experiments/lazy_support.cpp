@@ -1,5 +1,6 @@
 #include "experiments/lazy_support.h"
 
+#include <climits>
 #include <sstream>
 
 #include "core/decision_values.h"
@@ -46,7 +47,12 @@ int SmallestDecision(const TDValInfo& info) {
     return smallest;
 }
 
-int OneBelow(int value) { return static_cast<int>(static_cast<long long>(value) - 1); }
+int MarkBelow(const TDValInfo& info, int smallest) {
+    if (smallest != INT_MIN) return smallest - 1;
+    for (int mark = INT_MIN + 1;; ++mark) {
+        if (ValueIndex(info, mark) < 0) return mark;
+    }
+}
 
 void CheckSameColumns(const TTable& train, const TTable& test) {
     if (train.GetNoObj() > 0 && test.GetNoObj() > 0 && train.GetNoAttr() != test.GetNoAttr()) {

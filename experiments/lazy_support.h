@@ -23,8 +23,10 @@ int DecisionOf(const TTable& t, int o);
 int ValueIndex(const TDValInfo& info, int value);
 // The smallest decision value of info, NoDecision (2147483647) when it has none.
 int SmallestDecision(const TDValInfo& info);
-// value - 1, wrapping at the bottom of the int range instead of overflowing.
-int OneBelow(int value);
+// The mark of a position without a class: one below the smallest decision value, which no
+// decision can hold; below the smallest int there is nothing, and the mark is then the
+// first value above it that no decision value of info holds.
+int MarkBelow(const TDValInfo& info, int smallest);
 
 // The two tables must have the same columns when both hold objects: the test objects are
 // read on the training table's condition attributes. Otherwise the index error.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -183,6 +184,31 @@ TEST(LazyClassifier, ObjectsWithoutColumnsHaveNoDecision) {
     EXPECT_NO_DECISION_FAILURE(TLazyClassifier::QuickExamplesTest(t, info, t, 2, 0.9, nullptr));
     EXPECT_NO_DECISION_FAILURE(TLazyClassifier::EliminationTest(t, info, t, 1.0));
     GetCapturedStdout();
+}
+
+// The mark of a position without a class lies below the smallest decision; with the smallest
+// int as a decision it must still be no decision at all: the answers equal those of the same
+// table with its decisions renamed in the same order.
+TEST(LazyClassifier, TheSmallestIntAsADecisionLeavesTheAnswersAsRenamedDecisionsGive) {
+    auto run = [](int low, int high) {
+        TTable t;
+        FillTable(t, {{0, 0, low}, {0, 0, low}, {1, 1, high}, {1, 1, high}, {1, 1, high}, {0, 1, 5}, {0, 1, 5}});
+        TDValInfo info;
+        info.CalcFromTable(t);
+        std::vector<double> shares;
+        CaptureStdout();
+        for (int method : {2, 10}) {
+            shares.push_back(TLazyClassifier::QuickExamplesTest(t, info, t, method, 0.9, nullptr));
+            for (int v = 0; v < info.GetNoDecVal(); ++v) shares.push_back(info.GetDistrib(v));
+        }
+        shares.push_back(TLazyClassifier::EliminationTest(t, info, t, 1.0));
+        GetCapturedStdout();
+        return shares;
+    };
+    const std::vector<double> renamed = run(-7, 1000);
+    EXPECT_EQ(run(INT_MIN, INT_MAX), renamed);
+    EXPECT_EQ(run(INT_MIN, 6), renamed);
+    EXPECT_EQ(renamed.front(), 0.0);
 }
 
 }  // namespace
