@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +41,37 @@ int DistinctCount(std::vector<int>& keys) {
     return static_cast<int>(std::unique(keys.begin(), keys.end()) - keys.begin());
 }
 
+// The number of distinct objects in the positive object trees of the rules.
+int CoveredObjects(const std::vector<const TRuleComp*>& voters) {
+    std::vector<int> keys;
+    for (const TRuleComp* r : voters) {
+        if (const TIntTree* tree = r->GetRecPosObjInfo()) AppendKeys(*tree, keys);
+    }
+    return DistinctCount(keys);
+}
+
+// The objects covered by the voting rules of a class depend on those rules alone, and objects
+// alike are voted for by the same rules: over a table each list of voters is counted once.
+// The lists kept are bounded; past that, a list is counted every time.
+class CoveredCounts {
+public:
+    int Of(const std::vector<const TRuleComp*>& voters) {
+        auto at = counts.find(voters);
+        if (at != counts.end()) return at->second;
+        const int n = CoveredObjects(voters);
+        if (kept + voters.size() <= kMaxKept) {
+            OrOutOfMemory([&] { counts.emplace(voters, n); });
+            kept += voters.size();
+        }
+        return n;
+    }
+
+private:
+    static constexpr size_t kMaxKept = size_t{1} << 22;
+    std::map<std::vector<const TRuleComp*>, int> counts;
+    size_t kept = 0;
+};
+
 // One rule of the class being scored, looked at for one object.
 struct Ballot {
     const TRuleComp& rule;
@@ -56,7 +88,8 @@ struct Ballot {
 // What one method gathers from the rules of one class, in walk order, for one object.
 class Tally {
 public:
-    explicit Tally(int method) : method(method) {}
+    // covered: where method 2 counts its objects (null: counted on the spot).
+    explicit Tally(int method, CoveredCounts* covered = nullptr) : method(method), counts(covered) {}
 
     void Add(const Ballot& b) {
         const TRuleComp& r = b.rule;
@@ -73,9 +106,7 @@ public:
                 if (b.Votes()) sum = std::max(sum, static_cast<double>(b.S()));
                 break;
             case 2:
-                if (b.Votes()) {
-                    if (const TIntTree* tree = r.GetRecPosObjInfo()) AppendKeys(*tree, covered);
-                }
+                if (b.Votes()) OrOutOfMemory([&] { voters.push_back(&r); });
                 break;
             case 3:
                 if (b.Votes()) sum = std::max(sum, w);
@@ -117,7 +148,7 @@ public:
             case 8:
                 return total > 0.0 ? sum / total : 0.0;
             case 2:
-                return DistinctCount(covered);
+                return counts != nullptr ? counts->Of(voters) : CoveredObjects(voters);
             default:
                 return sum;
         }
@@ -127,7 +158,8 @@ private:
     int method;
     double sum = 0.0;
     double total = 0.0;
-    std::vector<int> covered;
+    std::vector<const TRuleComp*> voters;
+    CoveredCounts* counts;
 };
 
 // Methods 1, 2 and 7 weigh their raw score by the class size |d|; a class without objects
@@ -231,7 +263,7 @@ public:
             return;
         }
         std::vector<Tally> tallies =
-            OrOutOfMemory([&] { return std::vector<Tally>(static_cast<size_t>(classes), Tally(method)); });
+            OrOutOfMemory([&] { return std::vector<Tally>(static_cast<size_t>(classes), Tally(method, &covered)); });
         for (Entry& e : rules) {
             const Ballot b{*e.rule, e.support, t, o, ThresholdOf(e.klass, thresholds), kind};
             tallies[static_cast<size_t>(e.klass)].Add(b);
@@ -244,7 +276,7 @@ public:
     // The score of class k alone.
     double Score(const TDValInfo& info, int k, int method, const TTable& t, int o, const double* thresholds, int kind) {
         const int d = info.GetDecVal(k);
-        Tally tally(method);
+        Tally tally(method, &covered);
         for (Entry& e : rules) {
             if (e.rule->GetDecision() == d) {
                 tally.Add(Ballot{*e.rule, e.support, t, o, ThresholdOf(k, thresholds), kind});
@@ -265,6 +297,7 @@ private:
     };
     std::vector<Entry> rules;
     bool distinctClasses = true;
+    CoveredCounts covered;
 };
 
 // Object o classified as ClassifyObject does it, the scores left in info.
