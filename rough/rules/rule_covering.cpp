@@ -105,6 +105,91 @@ void TRulMemory::SortRuleEntries(TRuleComp** rules, int* counts, int lo, int hi)
         lo, hi, [&](int i) { return counts[i]; }, [&](int i, int j) { SwapRuleEntries(rules, counts, i, j); });
 }
 
+namespace {
+
+// Which objects a rule matches never changes, only which of them are covered: the matches
+// are found once, and a newly covered object takes itself off the counts of the rules that
+// match it. The counts are then those a recount over the table would give at every step.
+// Past a bound on the matches held, the table is recounted instead.
+constexpr long long kDefaultMatchLimit = 1LL << 24;
+long long matchLimit = kDefaultMatchLimit;
+
+class CoverCounts {
+public:
+    // False (and nothing held) when the rules match more objects than the bound.
+    bool Build(const TTable& t, const std::vector<TRuleComp*>& rules, int m) {
+        const int noObj = t.GetNoObj();
+        long long total = 0;
+        bool fits = true;
+        OrOutOfMemory([&] {
+            ruleStart.assign(static_cast<size_t>(m) + 1, 0);
+            for (int r = 0; r < m && fits; ++r) {
+                for (int o = 0; o < noObj; ++o) {
+                    if (!rules[static_cast<size_t>(r)]->TestObj(t, o)) continue;
+                    if (++total > matchLimit) {
+                        fits = false;
+                        break;
+                    }
+                    objectsOf.push_back(o);
+                }
+                ruleStart[static_cast<size_t>(r) + 1] = static_cast<int>(objectsOf.size());
+            }
+            if (!fits) return;
+            objectStart.assign(static_cast<size_t>(noObj) + 1, 0);
+            for (int o : objectsOf) ++objectStart[static_cast<size_t>(o) + 1];
+            for (int o = 0; o < noObj; ++o) objectStart[static_cast<size_t>(o) + 1] += objectStart[static_cast<size_t>(o)];
+            rulesOf.resize(objectsOf.size());
+            std::vector<int> at(objectStart.begin(), objectStart.end() - 1);
+            for (int r = 0; r < m; ++r) {
+                for (int k = ruleStart[static_cast<size_t>(r)]; k < ruleStart[static_cast<size_t>(r) + 1]; ++k) {
+                    rulesOf[static_cast<size_t>(at[static_cast<size_t>(objectsOf[static_cast<size_t>(k)])]++)] = r;
+                }
+            }
+            count.resize(static_cast<size_t>(m));
+        });
+        if (!fits) {
+            std::vector<int>().swap(objectsOf);
+            std::vector<int>().swap(ruleStart);
+        }
+        return fits;
+    }
+
+    // Every object uncovered again.
+    void Reset() {
+        for (size_t r = 0; r < count.size(); ++r) count[r] = ruleStart[r + 1] - ruleStart[r];
+    }
+
+    int Count(int rule) const { return count[static_cast<size_t>(rule)]; }
+
+    // MarkCovered of rule `rule` over its matches: its objects of decision d not covered yet.
+    int MarkCovered(const TTable& t, int rule, int d, int* covered) {
+        int marked = 0;
+        for (int k = ruleStart[static_cast<size_t>(rule)]; k < ruleStart[static_cast<size_t>(rule) + 1]; ++k) {
+            const int o = objectsOf[static_cast<size_t>(k)];
+            if (covered[o] != 0 || t.GetTable(o, t.GetNoAttr() - 1) != d) continue;
+            covered[o] = 1;
+            ++marked;
+            for (int j = objectStart[static_cast<size_t>(o)]; j < objectStart[static_cast<size_t>(o) + 1]; ++j) {
+                --count[static_cast<size_t>(rulesOf[static_cast<size_t>(j)])];
+            }
+        }
+        return marked;
+    }
+
+private:
+    std::vector<int> ruleStart;    // rule r's matches: objectsOf[ruleStart[r] .. ruleStart[r + 1])
+    std::vector<int> objectsOf;
+    std::vector<int> objectStart;  // object o's rules: rulesOf[objectStart[o] .. objectStart[o + 1])
+    std::vector<int> rulesOf;
+    std::vector<int> count;        // per rule, its matches not covered yet
+};
+
+}  // namespace
+
+void TRulMemory::SetCoveringMatchLimit(long long matches) {
+    matchLimit = matches > 0 ? matches : kDefaultMatchLimit;
+}
+
 // Sequences of rules of class d that cover the class, written to out. Each of five passes
 // starts one rule further into the array and takes the array as the passes before left it.
 void TRulMemory::SaveCoverings(std::ostream& out, const TTable& t, int d, int n, const TDictioSet* dict,
@@ -124,6 +209,12 @@ void TRulMemory::SaveCoverings(std::ostream& out, const TTable& t, int d, int n,
     root->GetClassRules(R.data(), d, m);
     std::vector<int> K;
     OrOutOfMemory([&] { K.resize(static_cast<size_t>(m)); });
+    // The rules by their place in R before any swap, swapped along with R.
+    std::vector<int> id;
+    OrOutOfMemory([&] { id.resize(static_cast<size_t>(m)); });
+    for (int j = 0; j < m; ++j) id[static_cast<size_t>(j)] = j;
+    CoverCounts counts;
+    const bool counted = counts.Build(t, R, m);
     const int enough = static_cast<int>(n * 0.95);
     const int tableEnough = static_cast<int>(noObj * 0.95);
     // The decision column of the table the rules are measured on.
@@ -131,6 +222,7 @@ void TRulMemory::SaveCoverings(std::ostream& out, const TTable& t, int d, int n,
     for (int s = 0; s < 5; ++s) {
         WriteStdoutLine(".");
         std::fill(covered.begin(), covered.end(), 0);
+        if (counted) counts.Reset();
         int c = 0;
         int i = s;
         int run = 0;
@@ -140,7 +232,7 @@ void TRulMemory::SaveCoverings(std::ostream& out, const TTable& t, int d, int n,
             int bestLength = 1000;
             for (int j = i; j < m; ++j) {
                 const auto at = static_cast<size_t>(j);
-                K[at] = R[at]->CountNewlyCovered(t, covered.data());
+                K[at] = counted ? counts.Count(id[at]) : R[at]->CountNewlyCovered(t, covered.data());
                 const int length = R[at]->GetBlock()->GetNoDesc();
                 if (K[at] > bestCount || (K[at] == bestCount && length < bestLength)) {
                     best = j;
@@ -149,8 +241,10 @@ void TRulMemory::SaveCoverings(std::ostream& out, const TTable& t, int d, int n,
                 }
             }
             SwapRuleEntries(R.data(), K.data(), i, best);
+            std::swap(id[static_cast<size_t>(i)], id[static_cast<size_t>(best)]);
             const TRuleComp& chosen = *R[static_cast<size_t>(i)];
-            c += chosen.MarkCovered(t, d, covered.data());
+            c += counted ? counts.MarkCovered(t, id[static_cast<size_t>(i)], d, covered.data())
+                         : chosen.MarkCovered(t, d, covered.data());
             run = chosen.GetPosSupport() + chosen.GetNegSupport() == 1 ? run + 1 : 0;
             ++i;
             if (i >= m && c < tableEnough) WriteStdoutLine("UWAGA: Cos nie tak!(cur_rul_num>=NoDVRule)");

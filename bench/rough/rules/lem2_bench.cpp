@@ -2,8 +2,8 @@
 // after another, which give the same rules: each descriptor costs a pair tree over the
 // objects still matching and a scan of the table, so ten times the objects should cost
 // about ten times the time, not a hundred. Then the coverings report for soybean's largest
-// class over soybean's rules, on both tables: for a fixed rule set each pass scans the
-// table once per rule it weighs, so it too should grow tenfold.
+// class over soybean's rules, on both tables: the rules' matches are found once and kept
+// counted as objects are covered, so it too should grow about tenfold.
 #include <cstdio>
 #include <memory>
 #include <sstream>

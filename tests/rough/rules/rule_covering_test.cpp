@@ -202,4 +202,49 @@ TEST(SaveCoverings, PassesStopAfterFiveRulesOfSupportOneOrAboveNinetyFivePercent
               "BLAD KRYTYCZNY w TRulMemory::SaveCoverings: BRAK REGUL\n");
 }
 
+// The counts kept up to date as objects are covered give the coverings the recount over the
+// table gives, with LEM2's rules of random tables (small values, so counts and lengths tie)
+// and of real ones, for every class.
+TEST(SaveCoverings, KeptCountsGiveWhatTheRecountGives) {
+    std::vector<std::unique_ptr<TTable>> tables;
+    SeedRand(23);
+    for (int round = 0; round < 12; ++round) {
+        auto t = std::make_unique<TTable>();
+        const int objects = 20 + Rand() % 120;
+        const int attributes = 2 + Rand() % 4;
+        t->CreateTable(objects, attributes + 1);
+        for (int o = 0; o < objects; ++o) {
+            for (int a = 0; a <= attributes; ++a) t->SetTable(o, a, Rand() % (a == attributes ? 3 : 4));
+        }
+        tables.push_back(std::move(t));
+    }
+    for (const char* name : {"vote.tab", "breast-cancer.tab"}) {
+        auto t = std::make_unique<TTable>();
+        t->Load((std::string(VARNEL_TABLES) + "/" + name).c_str());
+        tables.push_back(std::move(t));
+    }
+    for (const auto& t : tables) {
+        TDValInfo classes;
+        classes.CalcFromTable(*t);
+        TRulMemory rules;
+        testing::internal::CaptureStdout();
+        rules.CalculateRulesLEM2(t.get(), classes, 0.0);
+        rules.CalcRulesInfo(t.get(), 2);
+        testing::internal::GetCapturedStdout();
+        ASSERT_GT(rules.GetNoRules(), 0);
+        for (int k = 0; k < classes.GetNoDecVal(); ++k) {
+            const int d = classes.GetDecVal(k);
+            const int n = classes.GetDCNoObj(k);
+            std::string keptOut;
+            std::string recountOut;
+            const std::string kept = CoveringsOf(rules, *t, d, n, nullptr, 0, &keptOut);
+            TRulMemory::SetCoveringMatchLimit(1);
+            const std::string recount = CoveringsOf(rules, *t, d, n, nullptr, 0, &recountOut);
+            TRulMemory::SetCoveringMatchLimit(0);
+            ASSERT_EQ(kept, recount) << t->GetNoObj() << " objects, class " << d;
+            ASSERT_EQ(keptOut, recountOut);
+        }
+    }
+}
+
 }  // namespace
