@@ -408,32 +408,31 @@ void TFTemplSetList::InsertAllByObjCount(std::vector<std::unique_ptr<TFTemplSet>
         merged.reserve(sets.size() + batch.size());
     });
     std::unique_ptr<TFTemplSet> head;
-    {
-        auto old = sets.begin();
-        if (!sets.empty()) head = std::move(*old++);
-        for (auto& set : batch) {
-            if (!head) {
-                head = std::move(set);
-            } else if (set->GetNoObj() > head->GetNoObj()) {
-                arrivals.push_back(std::move(head));
-                head = std::move(set);
-            } else {
-                arrivals.push_back(std::move(set));
-            }
+    auto old = sets.begin();
+    if (!sets.empty()) head = std::move(*old++);
+    for (auto& set : batch) {
+        if (!head) {
+            head = std::move(set);
+        } else if (set->GetNoObj() > head->GetNoObj()) {
+            arrivals.push_back(std::move(head));
+            head = std::move(set);
+        } else {
+            arrivals.push_back(std::move(set));
         }
-        std::reverse(arrivals.begin(), arrivals.end());
-        std::stable_sort(arrivals.begin(), arrivals.end(), [](const auto& a, const auto& b) { return a->GetNoObj() > b->GetNoObj(); });
-        merged.push_back(std::move(head));
-        auto fresh = arrivals.begin();
-        while (fresh != arrivals.end() || old != sets.end()) {
-            if (old == sets.end() || (fresh != arrivals.end() && (*fresh)->GetNoObj() >= (*old)->GetNoObj())) {
-                merged.push_back(std::move(*fresh++));
-            } else {
-                merged.push_back(std::move(*old++));
-            }
-        }
-        sets.swap(merged);
     }
+    std::reverse(arrivals.begin(), arrivals.end());
+    std::stable_sort(arrivals.begin(), arrivals.end(),
+                     [](const auto& a, const auto& b) { return a->GetNoObj() > b->GetNoObj(); });
+    merged.push_back(std::move(head));
+    auto fresh = arrivals.begin();
+    while (fresh != arrivals.end() || old != sets.end()) {
+        if (old == sets.end() || (fresh != arrivals.end() && (*fresh)->GetNoObj() >= (*old)->GetNoObj())) {
+            merged.push_back(std::move(*fresh++));
+        } else {
+            merged.push_back(std::move(*old++));
+        }
+    }
+    sets.swap(merged);
     cursor = sets.size();
     for (std::size_t i = 0; current != nullptr && i < sets.size(); ++i) {
         if (sets[i].get() == current) cursor = i;

@@ -137,7 +137,7 @@ public:
             if (!fits) return;
             objectStart.assign(static_cast<size_t>(noObj) + 1, 0);
             for (int o : objectsOf) ++objectStart[static_cast<size_t>(o) + 1];
-            for (int o = 0; o < noObj; ++o) objectStart[static_cast<size_t>(o) + 1] += objectStart[static_cast<size_t>(o)];
+            for (size_t o = 1; o < objectStart.size(); ++o) objectStart[o] += objectStart[o - 1];
             rulesOf.resize(objectsOf.size());
             std::vector<int> at(objectStart.begin(), objectStart.end() - 1);
             for (int r = 0; r < m; ++r) {
