@@ -286,6 +286,10 @@ public:
     // descriptor keeps one drawn by RandomInt instead, whatever its accuracy.
     void ShortenRuleByWeight(TLeaf* node, const TTable& t, TRulMemory& target, float alfa, std::vector<int>& mask,
                              std::vector<int>& counts);
+    // For tests: true evaluates every mask of the shortenings object by object, as is done
+    // for the rules that the grouped evaluation cannot hold (no descriptor, more than 64, or
+    // one outside a table's columns); false puts the default back.
+    static void SetShorteningByObjects(bool byObjects);
 
     // mask holds one flag per descriptor of the block (1 = switched on). Accuracy: among
     // the objects the masked block matches, the share of decision d (0.0 when none).
