@@ -423,7 +423,11 @@ void ShortenByWeight(Evaluation& evaluation, TLeaf& leaf, const TBlock& block, i
     }
     if (m < 2) {
         std::fill(mask.begin(), mask.begin() + n, 0);
-        mask[static_cast<size_t>(RandomInt(n))] = 1;
+        // A rule without descriptors (reached only over a table without objects) still
+        // draws, and the draw of 0 must not land outside a caller's empty mask.
+        const auto kept = static_cast<size_t>(RandomInt(n));
+        if (kept >= mask.size()) OrOutOfMemory([&] { mask.resize(kept + 1); });
+        mask[kept] = 1;
     }
     TRulMemory::AddMaskedRule(block, n, d, target, mask.data());
 }

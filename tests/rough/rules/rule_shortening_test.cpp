@@ -692,6 +692,28 @@ TEST(ShorteningByGroups, ARuleWithoutDescriptorsEndsTheProcessOnlyWhenATableHasO
     ExpectSameEveryWay({none}, empty, empty, 0.0f);
 }
 
+// Below alfa 0 a rule without descriptors on a table without objects gets to the draw of the
+// descriptor to keep; the caller's mask may still be empty then.
+TEST(ShorteningByGroups, TheDrawForARuleWithoutDescriptorsStaysInsideAnEmptyMask) {
+    TTable empty;
+    std::unique_ptr<TRulMemory> m = Inserted({PlainRule{{}, 1}});
+    std::vector<int> mask;
+    std::vector<int> counts;
+    TRulMemory target;
+    ResetRandomForTests();
+    m->ShortenRuleByWeight(m->GetRoot(), empty, target, -1.0f, mask, counts);
+    EXPECT_EQ(mask, std::vector<int>{1});
+    EXPECT_EQ(target.GetNoRules(), 1);
+    ResetRandomForTests();
+    RandomInt(0);
+    const int next = RandomInt(30000);
+    ResetRandomForTests();
+    std::vector<int> again;
+    m = Inserted({PlainRule{{}, 1}});
+    m->ShortenRuleByWeight(m->GetRoot(), empty, target, -1.0f, again, counts);
+    EXPECT_EQ(RandomInt(30000), next);  // one draw, as before
+}
+
 // A descriptor of a column beyond the table reads the next object's first value, and fails
 // the checked read at the last object, if the object tests get that far: after the rules
 // before it went into the target and with the LOG lines as they were.
