@@ -13,9 +13,10 @@ namespace {
 RuleMatcher::Use use = RuleMatcher::Use::Auto;
 
 // Testing the blocks one by one costs at least one descriptor per block, and stops at the
-// first failing one; counting costs one step per holding descriptor. An object whose values
-// hold more than this many descriptors per block (long blocks that mostly hold) is tested
-// block by block, so that no object costs much more than the loop over the blocks would.
+// first failing one; counting costs a lookup per column that holds descriptors and a step per
+// holding descriptor. Where the columns, or an object's holding descriptors, are more than
+// this many per block (long blocks over many columns, or that mostly hold), the blocks are
+// tested one by one, so that no object costs much more than the loop over the blocks would.
 constexpr long long kDirectFactor = 2;
 
 struct Descriptor {
@@ -105,6 +106,11 @@ const std::vector<int>& RuleMatcher::Match(const TTable& t, int o, bool nearMiss
     near.clear();
     found.clear();
     const int* row = t.Row(o);
+    const long long blocks = static_cast<long long>(counters.size());
+    if (use == Use::Direct || (use == Use::Auto && static_cast<long long>(indexed.size()) > kDirectFactor * blocks)) {
+        MatchDirect(row, nearMisses);
+        return matched;
+    }
     long long work = 0;
     for (const Column& c : indexed) {
         const auto first = keys.begin() + c.firstKey;
@@ -115,8 +121,7 @@ const std::vector<int>& RuleMatcher::Match(const TTable& t, int o, bool nearMiss
         found.push_back(k);
         work += keyStart[static_cast<size_t>(k) + 1] - keyStart[static_cast<size_t>(k)];
     }
-    const long long blocks = static_cast<long long>(counters.size());
-    if (use == Use::Direct || (use == Use::Auto && !nearMisses && work > kDirectFactor * blocks)) {
+    if (use == Use::Auto && !nearMisses && work > kDirectFactor * blocks) {
         MatchDirect(row, nearMisses);
         return matched;
     }
