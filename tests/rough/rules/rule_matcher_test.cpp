@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -288,6 +289,42 @@ TEST(RuleMatcherCallers, RealTablesEvaluateAndVoteAsRuleByRule) {
     }
 }
 
+// The covering report of every class, with the matches held and past their bound.
+std::string Coverings(TRulMemory& m, const TTable& t) {
+    std::string out;
+    for (long long limit : {0, 40}) {
+        TRulMemory::SetCoveringMatchLimit(limit);
+        for (int d = 0; d < 3; ++d) {
+            std::ostringstream file;
+            testing::internal::CaptureStdout();
+            out += Try([&] { m.SaveCoverings(file, t, d, 20, nullptr, 0); });
+            out += testing::internal::GetCapturedStdout() + file.str();
+        }
+    }
+    TRulMemory::SetCoveringMatchLimit(0);
+    return out;
+}
+
+TEST(RuleMatcherCallers, CoveringReportsAsRuleByRule) {
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        SCOPED_TRACE(seed);
+        SeedRand(seed);
+        TTable t;
+        FillRandom(t, 50, 5);
+        const auto rules = RandomRules(t, 150, 3);
+        std::string through[2];
+        for (Use use : {Use::Auto, Use::Off}) {
+            UseScope scope(use);
+            TRulMemory m;
+            CopyRules(View(rules), m);
+            m.CalcRulesInfo(&t, 2);
+            through[use == Use::Off] = Coverings(m, t);
+        }
+        ExpectSameText(through[0], through[1]);
+        EXPECT_NE(through[0].find("Parameter"), std::string::npos);
+    }
+}
+
 // Rules (1=0) -> 0, then one in second place in walk order, then (0=1)&(1=1) -> 1 and
 // (1=1) -> 1; the second is put in place after the tree is built.
 std::unique_ptr<TRulMemory> SecondInWalk(std::unique_ptr<TRuleComp> second) {
@@ -322,7 +359,8 @@ TEST(RuleMatcherCallers, RulesTheMatcherRefusesFailAsRuleByRule) {
                 auto m = SecondInWalk(rule());
                 through[use == Use::Off] += WithLog([&] {
                     const std::string evaluated = Evaluated(*m, *t, mode);
-                    return evaluated + Voting(*m, classes, *t);
+                    const std::string voting = Voting(*m, classes, *t);
+                    return evaluated + voting + Coverings(*m, *t);
                 });
             }
         }
