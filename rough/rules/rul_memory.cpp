@@ -193,6 +193,13 @@ TRuleComp* TLeaf::GetNthRule(int n, int& counter) const {
 }
 
 void TLeaf::CalcRulesInfo(const TTable& t, int mode) {
+    std::vector<TRuleComp*> rules;
+    OrOutOfMemory([&] {
+        VisitPreOrder(this, [&](TLeaf& node) {
+            if (node.rule != nullptr) rules.push_back(node.rule);
+        });
+    });
+    if (TRuleComp::CalcInfoOfAll(rules, t, mode)) return;
     VisitPreOrder(this, [&](TLeaf& node) {
         CheckBreak();
         if (node.rule != nullptr) node.rule->CalcInfo(t, mode);

@@ -10,6 +10,7 @@
 #include "core/table.h"
 #include "core/alloc_guard.h"
 #include "rough/reducts/red_memory.h"
+#include "rough/rules/rule_matcher.h"
 #include "rough/rules/rule_weight.h"
 
 namespace {
@@ -117,6 +118,79 @@ void TRuleComp::CalcWeight(const TTable& t) {
         if (all && Decision(t, i) != decision) ++contradicting;
     }
     weight = PowerTwoRuleWeight(separating, contradicting);
+}
+
+// The objects are taken in ascending order, as each rule's own pass takes them, so that
+// every rule's trees get the same keys in the same order; the other counts are sums of ones.
+// The old trees go before the pass, as each rule's own pass frees them before it counts.
+bool TRuleComp::CalcInfoOfAll(const std::vector<TRuleComp*>& rules, const TTable& t, int mode) {
+    if (mode < 0 || mode > 2 || rules.empty()) return false;
+    std::vector<const TBlock*> blocks;
+    OrOutOfMemory([&] {
+        blocks.reserve(rules.size());
+        for (const TRuleComp* r : rules) blocks.push_back(r->block.get());
+    });
+    const std::unique_ptr<RuleMatcher> matcher = RuleMatcher::Build(blocks, t);
+    if (matcher == nullptr) return false;
+    const bool objects = mode != 1;
+    const bool weights = mode != 0;
+    const size_t n = rules.size();
+    OrOutOfMemory([&] {
+        std::vector<TIntTreeBuilder> positive(objects ? n : 0);
+        std::vector<TIntTreeBuilder> negative(objects ? n : 0);
+        std::vector<int> contradicting(weights ? n : 0);
+        // Rule p's separating counts from separatingStart[p], one per descriptor for a rule of
+        // two or more (CalcWeight's list), none for a rule of one.
+        std::vector<size_t> separatingStart(n + 1, 0);
+        for (size_t p = 0; p < n; ++p) {
+            const int d = blocks[p]->GetNoDesc();
+            separatingStart[p + 1] = separatingStart[p] + (weights && d > 1 ? static_cast<size_t>(d) : 0);
+        }
+        std::vector<int> separating(separatingStart[n], 0);
+        if (objects) {
+            for (TRuleComp* r : rules) {
+                r->RecPosObjInfo.reset();
+                r->RecNegObjInfo.reset();
+                r->posSupport = 0;
+                r->negSupport = 0;
+            }
+        }
+        for (int o = 0; o < t.GetNoObj(); ++o) {
+            const int d = Decision(t, o);
+            for (int p : matcher->Match(t, o, weights)) {
+                TRuleComp& r = *rules[static_cast<size_t>(p)];
+                if (d == r.decision) {
+                    if (!objects) continue;
+                    ++r.posSupport;
+                    positive[static_cast<size_t>(p)].Add(o);
+                } else {
+                    if (weights) ++contradicting[static_cast<size_t>(p)];
+                    if (!objects) continue;
+                    ++r.negSupport;
+                    negative[static_cast<size_t>(p)].Add(o);
+                }
+            }
+            if (!weights) continue;
+            for (int p : matcher->NearMisses()) {
+                if (d == rules[static_cast<size_t>(p)]->decision) continue;
+                ++separating[separatingStart[static_cast<size_t>(p)] +
+                             static_cast<size_t>(matcher->FailingDescriptor(t, o, p))];
+            }
+        }
+        for (size_t p = 0; p < n; ++p) {
+            TRuleComp& r = *rules[p];
+            if (objects) {
+                r.RecPosObjInfo = positive[p].Release();
+                r.RecNegObjInfo = negative[p].Release();
+            }
+            if (weights) {
+                const std::vector<int> counts(separating.begin() + static_cast<std::ptrdiff_t>(separatingStart[p]),
+                                              separating.begin() + static_cast<std::ptrdiff_t>(separatingStart[p + 1]));
+                r.weight = PowerTwoRuleWeight(counts, contradicting[p]);
+            }
+        }
+    });
+    return true;
 }
 
 int TRuleComp::CountNewlyCovered(const TTable& t, const int* covered) const {

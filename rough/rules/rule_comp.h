@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <ostream>
+#include <vector>
 
 #include "core/int_tree.h"
 #include "rough/rules/block.h"
@@ -28,6 +29,8 @@ public:
 
     // Null only for a rule given no block; then a warning goes to the LOG.
     TBlock* GetBlock() const;
+    // The same without the warning, for callers that only look whether there is one.
+    const TBlock* BlockIfAny() const { return block.get(); }
     // Null until an evaluation found a matching object (a warning goes to the LOG).
     TIntTree* GetRecPosObjInfo() const;
     TIntTree* GetRecNegObjInfo() const;
@@ -58,6 +61,11 @@ public:
     void CalcInfo(const TTable& t, int mode);
     void CalcObjInfo(const TTable& t);
     void CalcWeight(const TTable& t);
+    // CalcInfo of every rule of the list, in modes 0, 1 and 2, from one pass over the objects
+    // with a RuleMatcher: the same supports, object trees (the same keys added in the same
+    // order) and weights. False, with nothing done, where the matcher cannot stand in for the
+    // rules' own tests (see RuleMatcher::Build) and for the other modes.
+    static bool CalcInfoOfAll(const std::vector<TRuleComp*>& rules, const TTable& t, int mode);
 
     // covered holds one flag per row of t.
     int CountNewlyCovered(const TTable& t, const int* covered) const;

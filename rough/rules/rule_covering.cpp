@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <memory>
 #include <ostream>
 #include <type_traits>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "core/report.h"
 #include "core/table.h"
 #include "rough/rules/rul_memory.h"
+#include "rough/rules/rule_matcher.h"
 
 using tree_walk::VisitPreOrder;
 
@@ -114,44 +116,50 @@ namespace {
 constexpr long long kDefaultMatchLimit = 1LL << 24;
 long long matchLimit = kDefaultMatchLimit;
 
+// The same pairs listed from the other side: list k is items[starts[k] .. starts[k + 1]),
+// and each item i in it puts k in list i of `lists` lists, the k ascending in every list.
+void Transpose(const std::vector<int>& starts, const std::vector<int>& items, int lists, std::vector<int>& toStarts,
+               std::vector<int>& toItems) {
+    toStarts.assign(static_cast<size_t>(lists) + 1, 0);
+    for (int i : items) ++toStarts[static_cast<size_t>(i) + 1];
+    for (size_t k = 1; k < toStarts.size(); ++k) toStarts[k] += toStarts[k - 1];
+    toItems.resize(items.size());
+    std::vector<int> at(toStarts.begin(), toStarts.end() - 1);
+    for (size_t k = 0; k + 1 < starts.size(); ++k) {
+        for (int j = starts[k]; j < starts[k + 1]; ++j) {
+            toItems[static_cast<size_t>(at[static_cast<size_t>(items[static_cast<size_t>(j)])]++)] = static_cast<int>(k);
+        }
+    }
+}
+
 class CoverCounts {
 public:
-    // False (and nothing held) when the rules match more objects than the bound.
+    // False (and nothing held) when the rules match more objects than the bound. The matches
+    // come from a RuleMatcher object by object where it takes the rules, else rule by rule;
+    // either way the same lists, and the bound is passed or not by the same total.
     bool Build(const TTable& t, const std::vector<TRuleComp*>& rules, int m) {
-        const int noObj = t.GetNoObj();
-        long long total = 0;
-        bool fits = true;
+        std::vector<const TBlock*> blocks;
         OrOutOfMemory([&] {
-            ruleStart.assign(static_cast<size_t>(m) + 1, 0);
-            for (int r = 0; r < m && fits; ++r) {
-                for (int o = 0; o < noObj; ++o) {
-                    if (!rules[static_cast<size_t>(r)]->TestObj(t, o)) continue;
-                    if (++total > matchLimit) {
-                        fits = false;
-                        break;
-                    }
-                    objectsOf.push_back(o);
-                }
-                ruleStart[static_cast<size_t>(r) + 1] = static_cast<int>(objectsOf.size());
-            }
-            if (!fits) return;
-            objectStart.assign(static_cast<size_t>(noObj) + 1, 0);
-            for (int o : objectsOf) ++objectStart[static_cast<size_t>(o) + 1];
-            for (size_t o = 1; o < objectStart.size(); ++o) objectStart[o] += objectStart[o - 1];
-            rulesOf.resize(objectsOf.size());
-            std::vector<int> at(objectStart.begin(), objectStart.end() - 1);
-            for (int r = 0; r < m; ++r) {
-                for (int k = ruleStart[static_cast<size_t>(r)]; k < ruleStart[static_cast<size_t>(r) + 1]; ++k) {
-                    rulesOf[static_cast<size_t>(at[static_cast<size_t>(objectsOf[static_cast<size_t>(k)])]++)] = r;
-                }
-            }
-            count.resize(static_cast<size_t>(m));
+            for (int r = 0; r < m; ++r) blocks.push_back(rules[static_cast<size_t>(r)]->BlockIfAny());
         });
+        const std::unique_ptr<RuleMatcher> matcher = RuleMatcher::Build(blocks, t);
+        const bool fits = matcher != nullptr ? ByObjects(t, *matcher) : ByRules(t, rules, m);
         if (!fits) {
             std::vector<int>().swap(objectsOf);
             std::vector<int>().swap(ruleStart);
+            std::vector<int>().swap(rulesOf);
+            std::vector<int>().swap(objectStart);
+            return false;
         }
-        return fits;
+        OrOutOfMemory([&] {
+            if (matcher != nullptr) {
+                Transpose(objectStart, rulesOf, m, ruleStart, objectsOf);
+            } else {
+                Transpose(ruleStart, objectsOf, t.GetNoObj(), objectStart, rulesOf);
+            }
+            count.resize(static_cast<size_t>(m));
+        });
+        return true;
     }
 
     // Every object uncovered again.
@@ -177,6 +185,37 @@ public:
     }
 
 private:
+    bool ByRules(const TTable& t, const std::vector<TRuleComp*>& rules, int m) {
+        long long total = 0;
+        return OrOutOfMemory([&] {
+            ruleStart.assign(static_cast<size_t>(m) + 1, 0);
+            for (int r = 0; r < m; ++r) {
+                for (int o = 0; o < t.GetNoObj(); ++o) {
+                    if (!rules[static_cast<size_t>(r)]->TestObj(t, o)) continue;
+                    if (++total > matchLimit) return false;
+                    objectsOf.push_back(o);
+                }
+                ruleStart[static_cast<size_t>(r) + 1] = static_cast<int>(objectsOf.size());
+            }
+            return true;
+        });
+    }
+
+    bool ByObjects(const TTable& t, RuleMatcher& matcher) {
+        long long total = 0;
+        return OrOutOfMemory([&] {
+            objectStart.assign(static_cast<size_t>(t.GetNoObj()) + 1, 0);
+            for (int o = 0; o < t.GetNoObj(); ++o) {
+                const std::vector<int>& matches = matcher.Match(t, o);
+                total += static_cast<long long>(matches.size());
+                if (total > matchLimit) return false;
+                rulesOf.insert(rulesOf.end(), matches.begin(), matches.end());
+                objectStart[static_cast<size_t>(o) + 1] = static_cast<int>(rulesOf.size());
+            }
+            return true;
+        });
+    }
+
     std::vector<int> ruleStart;    // rule r's matches: objectsOf[ruleStart[r] .. ruleStart[r + 1])
     std::vector<int> objectsOf;
     std::vector<int> objectStart;  // object o's rules: rulesOf[objectStart[o] .. objectStart[o + 1])

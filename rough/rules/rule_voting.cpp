@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "core/table.h"
 #include "core/tree_walk.h"
 #include "rough/rules/rul_memory.h"
+#include "rough/rules/rule_matcher.h"
 
 using tree_walk::VisitPreOrder;
 
@@ -72,6 +74,9 @@ private:
     size_t kept = 0;
 };
 
+// Whether the rule matches the object: tested on the spot, or known from a RuleMatcher.
+enum class Match { Test, Yes, No };
+
 // One rule of the class being scored, looked at for one object.
 struct Ballot {
     const TRuleComp& rule;
@@ -80,8 +85,10 @@ struct Ballot {
     int o;
     double h;
     int kind;
+    Match match = Match::Test;
 
-    bool Votes() const { return rule.TestObj(t, o) && (h <= 0.0 || rule.CheckWeight(kind, h)); }
+    bool Matches() const { return match == Match::Test ? rule.TestObj(t, o) != 0 : match == Match::Yes; }
+    bool Votes() const { return Matches() && (h <= 0.0 || rule.CheckWeight(kind, h)); }
     int S() const { return PositiveObjects(rule, support); }
 };
 
@@ -91,6 +98,15 @@ public:
     // covered: where method 2 counts its objects (null: counted on the spot).
     explicit Tally(int method, CoveredCounts* covered = nullptr) : method(method), counts(covered) {}
 
+    // The divisor of methods 0 and 8 takes every rule of the class, whether it matches or
+    // not: the same for every object. Known beforehand, it is taken as it is, and the rules
+    // added after this add their votes only.
+    void StartFrom(double knownTotal) {
+        total = knownTotal;
+        totalKnown = true;
+    }
+    double Total() const { return total; }
+
     void Add(const Ballot& b) {
         const TRuleComp& r = b.rule;
         const double w = r.GetWeight();
@@ -98,7 +114,7 @@ public:
             case 0: {
                 // The divisor takes every rule of the class, whether it matches or not.
                 const int s = b.S();
-                if (s > 0) total += s;
+                if (s > 0 && !totalKnown) total += s;
                 if (b.Votes()) sum += s;
                 break;
             }
@@ -132,7 +148,7 @@ public:
                 if (w > 0.0) {
                     const int s = b.S();
                     if (s <= 0) break;
-                    total += s * w;
+                    if (!totalKnown) total += s * w;
                     if (b.Votes()) sum += s * w;
                 }
                 break;
@@ -158,6 +174,7 @@ private:
     int method;
     double sum = 0.0;
     double total = 0.0;
+    bool totalKnown = false;
     std::vector<const TRuleComp*> voters;
     CoveredCounts* counts;
 };
@@ -226,9 +243,21 @@ Choice ChooseClass(const TDValInfo& info, const std::vector<double>& scores) {
 // once read: a table is classified with one pass over them per object instead of a walk of
 // the tree per class, and each s(r) is counted once. Every class's sums keep the walk order,
 // so the scores are those of the walks.
+//
+// Over a whole table a RuleMatcher finds each object's matching rules, and only those are
+// added to the tallies, in walk order, each class's tally starting from the divisor of
+// methods 0 and 8, summed once in walk order (it does not depend on the object). The rules
+// left out would have added nothing else: every vote asks Votes(), whose test fails for
+// them, before a threshold is looked at. Method 5 counts partial matches and keeps the
+// pass over every rule; so do methods 0 and 8 when a rule has no object tree (each read of
+// its s(r) warns in the LOG, for every object, where the divisor is summed once), and
+// whatever the matcher does not take. Methods 1 and 7 read s(r) of voting rules only, so
+// their warnings come in the same number and order either way.
 class VotingRules {
 public:
-    VotingRules(const TLeaf* root, const TDValInfo& info) {
+    // whole: the table whose objects are to be scored one after the other, for the matcher
+    // (none for a single object, which would not repay building one).
+    VotingRules(const TLeaf* root, const TDValInfo& info, const TTable* whole = nullptr) : whole(whole) {
         const int classes = info.GetNoDecVal();
         OrOutOfMemory([&] {
             for (int k = 0; k < classes; ++k) {
@@ -264,9 +293,20 @@ public:
         }
         std::vector<Tally> tallies =
             OrOutOfMemory([&] { return std::vector<Tally>(static_cast<size_t>(classes), Tally(method, &covered)); });
-        for (Entry& e : rules) {
-            const Ballot b{*e.rule, e.support, t, o, ThresholdOf(e.klass, thresholds), kind};
-            tallies[static_cast<size_t>(e.klass)].Add(b);
+        if (Indexed(info, method, t, o)) {
+            if (SumsOverEveryRule(method)) {
+                for (int k = 0; k < classes; ++k) tallies[static_cast<size_t>(k)].StartFrom(totals[static_cast<size_t>(k)]);
+            }
+            for (int p : matcher->Match(t, o)) {
+                Entry& e = rules[static_cast<size_t>(p)];
+                const Ballot b{*e.rule, e.support, t, o, ThresholdOf(e.klass, thresholds), kind, Match::Yes};
+                tallies[static_cast<size_t>(e.klass)].Add(b);
+            }
+        } else {
+            for (Entry& e : rules) {
+                const Ballot b{*e.rule, e.support, t, o, ThresholdOf(e.klass, thresholds), kind};
+                tallies[static_cast<size_t>(e.klass)].Add(b);
+            }
         }
         for (int k = 0; k < classes; ++k) {
             scores[static_cast<size_t>(k)] = ScoreOf(method, tallies[static_cast<size_t>(k)].Raw(), info.GetDCNoObj(k));
@@ -277,15 +317,64 @@ public:
     double Score(const TDValInfo& info, int k, int method, const TTable& t, int o, const double* thresholds, int kind) {
         const int d = info.GetDecVal(k);
         Tally tally(method, &covered);
-        for (Entry& e : rules) {
-            if (e.rule->GetDecision() == d) {
-                tally.Add(Ballot{*e.rule, e.support, t, o, ThresholdOf(k, thresholds), kind});
+        if (Indexed(info, method, t, o)) {
+            if (SumsOverEveryRule(method)) tally.StartFrom(totals[static_cast<size_t>(k)]);
+            for (int p : matcher->Match(t, o)) {
+                Entry& e = rules[static_cast<size_t>(p)];
+                if (e.rule->GetDecision() == d) {
+                    tally.Add(Ballot{*e.rule, e.support, t, o, ThresholdOf(k, thresholds), kind, Match::Yes});
+                }
+            }
+        } else {
+            for (Entry& e : rules) {
+                if (e.rule->GetDecision() == d) {
+                    tally.Add(Ballot{*e.rule, e.support, t, o, ThresholdOf(k, thresholds), kind});
+                }
             }
         }
         return ScoreOf(method, tally.Raw(), info.GetDCNoObj(k));
     }
 
 private:
+    static bool SumsOverEveryRule(int method) { return method == 0 || method == 8; }
+
+    // Whether object o is scored through the matcher; the divisors of the method are then in
+    // totals, one per class of info.
+    bool Indexed(const TDValInfo& info, int method, const TTable& t, int o) {
+        if (whole == nullptr || !ObjectMethod(method)) return false;
+        if (!built) {
+            built = true;
+            std::vector<const TBlock*> blocks;
+            OrOutOfMemory([&] {
+                blocks.reserve(rules.size());
+                for (const Entry& e : rules) {
+                    blocks.push_back(e.rule->BlockIfAny());
+                    if (e.rule->PosObjInfoIfAny() == nullptr) everyTree = false;
+                }
+            });
+            matcher = RuleMatcher::Build(blocks, *whole);
+        }
+        if (matcher == nullptr || !matcher->Serves(t, o)) return false;
+        if (!SumsOverEveryRule(method)) return true;
+        if (!everyTree) return false;
+        if (totalsMethod != method) {
+            // Each class's divisor as an object's tally sums it: the rules of its decision in
+            // walk order, none of them matching.
+            OrOutOfMemory([&] { totals.assign(static_cast<size_t>(info.GetNoDecVal()), 0.0); });
+            for (int k = 0; k < info.GetNoDecVal(); ++k) {
+                Tally tally(method);
+                for (Entry& e : rules) {
+                    if (e.rule->GetDecision() == info.GetDecVal(k)) {
+                        tally.Add(Ballot{*e.rule, e.support, t, o, 0.0, 0, Match::No});
+                    }
+                }
+                totals[static_cast<size_t>(k)] = tally.Total();
+            }
+            totalsMethod = method;
+        }
+        return true;
+    }
+
     static double ThresholdOf(int k, const double* thresholds) {
         return thresholds == nullptr ? 0.0 : thresholds[k];
     }
@@ -298,6 +387,13 @@ private:
     std::vector<Entry> rules;
     bool distinctClasses = true;
     CoveredCounts covered;
+
+    const TTable* whole;
+    bool built = false;
+    std::unique_ptr<RuleMatcher> matcher;
+    bool everyTree = true;
+    std::vector<double> totals;
+    int totalsMethod = -1;
 };
 
 // Object o classified as ClassifyObject does it, the scores left in info.
@@ -334,7 +430,7 @@ void ChooseForEachObject(const TLeaf* root, TDValInfo& info, int method, const T
         info.SetDecValCov(k, 0.0);
     }
     const std::vector<double> h = TableThresholds(info, method, kind, thresholds);
-    VotingRules rules(root, info);
+    VotingRules rules(root, info, &t);
     std::vector<double> scores;
     for (int o = 0; o < t.GetNoObj(); ++o) {
         CheckBreak();
@@ -493,7 +589,7 @@ void TRulMemory::LabelTable(TDValInfo& info, int method, TTable& t, int kind, co
 int TRulMemory::EvaluateVoteMethods(const TTable& t, TDValInfo& info, double& bestAcc) const {
     double best = 0.0;
     int bestMethod = 1;
-    VotingRules rules(root, info);
+    VotingRules rules(root, info, &t);
     for (int method : {0, 1, 2, 3, 4, 7, 8}) {
         int correct = 0;
         int unclassified = 0;
@@ -558,7 +654,7 @@ void TRulMemory::CalcClassThresholds(const TDValInfo& info, int k, const TTable&
     const int noObj = t.GetNoObj();
     std::vector<double> scores = OrOutOfMemory([&] { return std::vector<double>(static_cast<size_t>(noObj), 0.0); });
     if (ObjectMethod(method)) {
-        VotingRules rules(root, info);
+        VotingRules rules(root, info, &t);
         for (int o = 0; o < noObj; ++o) scores[static_cast<size_t>(o)] = rules.Score(info, k, method, t, o, nullptr, 0);
     }
     std::vector<int> member = OrOutOfMemory([&] { return std::vector<int>(static_cast<size_t>(noObj), 0); });
