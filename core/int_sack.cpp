@@ -138,10 +138,7 @@ void TIntSack::AddAbsorb(int mask) {
     if (!replaced) AddElem(mask);
 }
 
-int TIntSack::GetElem(int i) const {
-    if (i < 0 || i >= GetNoElem()) BadIndex("Bad number of element in TIntSack::GetElem ");
-    return data[static_cast<size_t>(i)];
-}
+void TIntSack::BadGetElem() { BadIndex("Bad number of element in TIntSack::GetElem "); }
 
 void TIntSack::SetElem(int i, int value) {
     if (i < 0 || i >= GetNoElem()) BadIndex("Bad number of element in TIntSack::SetElem ");

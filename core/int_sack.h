@@ -35,7 +35,12 @@ public:
     void InsertSorted(int value);
     void AddAbsorb(int mask);
 
-    int GetElem(int i) const;
+    // Read in the inner loops of rule and reduct comparisons: the check stays, its failure
+    // path is out of line.
+    int GetElem(int i) const {
+        if (i < 0 || i >= GetNoElem()) [[unlikely]] BadGetElem();
+        return data[static_cast<size_t>(i)];
+    }
     void SetElem(int i, int value);
     void RemoveElem(int i);
     void RemoveValue(int value);
@@ -73,6 +78,7 @@ private:
 
     int step = 10;
     int capacity = 10;
+    [[noreturn]] static void BadGetElem();
     std::vector<int> data;  // the count is its size
 };
 

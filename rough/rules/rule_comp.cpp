@@ -48,10 +48,7 @@ TRuleComp& TRuleComp::operator=(const TRuleComp& other) {
     return *this;
 }
 
-TBlock* TRuleComp::GetBlock() const {
-    if (block == nullptr) LogMessage("Warning: Block is NULL! (TRuleComp::GetBlock())");
-    return block.get();
-}
+void TRuleComp::WarnNoBlock() { LogMessage("Warning: Block is NULL! (TRuleComp::GetBlock())"); }
 
 TIntTree* TRuleComp::GetRecPosObjInfo() const {
     if (RecPosObjInfo == nullptr) LogMessage("Warning: RecPosObjInfo is NULL! (TRuleComp::GetRecPosObjInfo())");

@@ -28,7 +28,10 @@ public:
     TRuleComp& operator=(const TRuleComp& other);
 
     // Null only for a rule given no block; then a warning goes to the LOG.
-    TBlock* GetBlock() const;
+    TBlock* GetBlock() const {
+        if (block == nullptr) [[unlikely]] WarnNoBlock();
+        return block.get();
+    }
     // The same without the warning, for callers that only look whether there is one.
     const TBlock* BlockIfAny() const { return block.get(); }
     // Null until an evaluation found a matching object (a warning goes to the LOG).
@@ -91,6 +94,7 @@ public:
     void Publish() const;
 
 private:
+    static void WarnNoBlock();
     // The block of a rule that needs one; a rule without a block is an inconsistency.
     TBlock& Conditions() const;
 
