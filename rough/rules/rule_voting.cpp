@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -54,13 +56,24 @@ int CoveredObjects(const std::vector<const TRuleComp*>& voters) {
 
 // The objects covered by the voting rules of a class depend on those rules alone, and objects
 // alike are voted for by the same rules: over a table each list of voters is counted once.
-// The lists kept are bounded; past that, a list is counted every time.
+// The lists kept are bounded; past that, a list is counted every time. A rule without a tree
+// warns at each read, so a known count still reads the missing trees of its voters.
+//
+// A count walks the voters' trees once each (kept flat up to a bound, as a table's objects
+// meet the same rules again and again) and marks their objects, so that no list of all the
+// keys is sorted: keys that are no object number of a table in memory (negative, or from a
+// file) are sorted apart, giving the same number of distinct keys.
 class CoveredCounts {
 public:
     int Of(const std::vector<const TRuleComp*>& voters) {
         auto at = counts.find(voters);
-        if (at != counts.end()) return at->second;
-        const int n = CoveredObjects(voters);
+        if (at != counts.end()) {
+            for (const TRuleComp* r : voters) {
+                if (r->PosObjInfoIfAny() == nullptr) r->GetRecPosObjInfo();
+            }
+            return at->second;
+        }
+        const int n = Count(voters);
         if (kept + voters.size() <= kMaxKept) {
             OrOutOfMemory([&] { counts.emplace(voters, n); });
             kept += voters.size();
@@ -70,8 +83,54 @@ public:
 
 private:
     static constexpr size_t kMaxKept = size_t{1} << 22;
+    static constexpr size_t kMaxFlatKeys = size_t{1} << 24;
+    static constexpr int kMarkedKeys = 1 << 20;
+
+    int Count(const std::vector<const TRuleComp*>& voters) {
+        if (++stamp == 0) {
+            std::fill(marks.begin(), marks.end(), 0);
+            stamp = 1;
+        }
+        int distinct = 0;
+        apart.clear();
+        for (const TRuleComp* r : voters) {
+            const TIntTree* tree = r->GetRecPosObjInfo();
+            if (tree == nullptr) continue;
+            for (int key : KeysOf(r, *tree)) {
+                if (key < 0 || key >= kMarkedKeys) {
+                    OrOutOfMemory([&] { apart.push_back(key); });
+                    continue;
+                }
+                if (static_cast<size_t>(key) >= marks.size()) {
+                    OrOutOfMemory([&] { marks.resize(std::max(marks.size() * 2, static_cast<size_t>(key) + 1)); });
+                }
+                uint32_t& mark = marks[static_cast<size_t>(key)];
+                if (mark == stamp) continue;
+                mark = stamp;
+                ++distinct;
+            }
+        }
+        return distinct + DistinctCount(apart);
+    }
+
+    const std::vector<int>& KeysOf(const TRuleComp* r, const TIntTree& tree) {
+        auto at = flat.find(r);
+        if (at != flat.end()) return at->second;
+        scratch.clear();
+        AppendKeys(tree, scratch);
+        if (flatKeys + scratch.size() > kMaxFlatKeys) return scratch;
+        flatKeys += scratch.size();
+        return OrOutOfMemory([&]() -> const std::vector<int>& { return flat.emplace(r, scratch).first->second; });
+    }
+
     std::map<std::vector<const TRuleComp*>, int> counts;
     size_t kept = 0;
+    std::unordered_map<const TRuleComp*, std::vector<int>> flat;
+    size_t flatKeys = 0;
+    std::vector<int> scratch;
+    std::vector<uint32_t> marks;
+    uint32_t stamp = 0;
+    std::vector<int> apart;
 };
 
 // Whether the rule matches the object: tested on the spot, or known from a RuleMatcher.

@@ -10,6 +10,7 @@
 
 #include "core/decision_values.h"
 #include "core/int_sack.h"
+#include "core/int_tree.h"
 #include "core/random.h"
 #include "core/report.h"
 #include "core/table.h"
@@ -476,6 +477,51 @@ TEST(RuleVoting, ProbabilisticSumSupportsFromTheTreesAndEmptyClasses) {
     EXPECT_EQ(predicted, 1);
     EXPECT_EQ(twice.GetDistrib(0), 1.0);
     EXPECT_EQ(twice.GetDistrib(1), 1.0);
+}
+
+// Method 2 over rules without object trees: every object reads every voter's tree and
+// warns, also when an earlier object had the same voters and their count is known.
+TEST(RuleVoting, CoveredObjectsWarnForEveryObjectWhateverIsKnown) {
+    auto t = MakeTable({{0, 0, 1}, {0, 0, 1}, {0, 0, 1}});
+    HandRules hand(*t, false);
+    hand.Add(RuleOf({{0, 0}}, 1));
+    hand.Add(RuleOf({{1, 0}}, 1));
+    TDValInfo info;
+    info.CalcFromTable(*t);
+    LogCapture log;
+    int errors = 0;
+    hand.memory.ClassifyTable(info, 2, *t, errors, -1, nullptr);
+    EXPECT_EQ(TextLines(log.Text()), std::vector<std::string>(6, "Warning: RecPosObjInfo is NULL! (TRuleComp::GetRecPosObjInfo())"));
+}
+
+// Object lists read from a file may hold keys that are no object of a table: negative, or
+// beyond any marking. Each distinct key counts once, across the voters and against the
+// object numbers, for every object of the table (the same voters again and again).
+TEST(RuleVoting, CoveredObjectsCountEveryDistinctKeyOnce) {
+    auto t = MakeTable({{0, 0, 1}, {0, 0, 1}, {0, 0, 2}, {0, 0, 2}});
+    auto tree = [](std::vector<int> keys) {
+        TIntTreeBuilder b;
+        for (int k : keys) b.Add(k);
+        return b.Release();
+    };
+    HandRules hand(*t, false);
+    hand.Add(RuleOf({{0, 0}}, 1))->SetRecPosObjInfo(tree({-5, 3, 7, 2000000}));
+    hand.Add(RuleOf({{1, 0}}, 1))->SetRecPosObjInfo(tree({3, 2000000, -5, 7}));
+    hand.Add(RuleOf({{0, 0}, {1, 0}}, 2))->SetRecPosObjInfo(tree({1, 2, 3, 4, 5}));
+    TDValInfo info;
+    info.CalcFromTable(*t);
+    // Class 1 covers 4 keys of its 2 objects, class 2 covers 5: every object goes to class 2
+    // (counting a key twice would tie or turn that).
+    for (int round = 0; round < 2; ++round) {
+        int errors = 0;
+        hand.memory.ClassifyTable(info, 2, *t, errors, -1, nullptr);
+        EXPECT_EQ(errors, 2);
+        EXPECT_EQ(info.GetAccuracy(), 0.5);
+    }
+    int predicted = 0;
+    EXPECT_EQ(hand.memory.ClassifyObject(info, 2, *t, 0, predicted), 0);
+    EXPECT_EQ(predicted, 2);
+    EXPECT_EQ(hand.memory.ClassScore(info, 0, *t, 0, 2), 2.0);
 }
 
 TEST(RuleVoting, AnEqualBestScoreTakesOverAlwaysOnceThenByTheDraw) {
