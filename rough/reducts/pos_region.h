@@ -90,4 +90,6 @@ private:
     std::vector<TPosRecord> entries;
     std::vector<TPosRecord> second;
     std::vector<int> scratch;  // the object numbers of a range while it is sorted
+    std::vector<int> keys;     // their listed values, object after object
+    std::vector<int> order;    // positions in scratch, sorted
 };
