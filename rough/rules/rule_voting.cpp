@@ -120,7 +120,7 @@ private:
         AppendKeys(tree, scratch);
         if (flatKeys + scratch.size() > kMaxFlatKeys) return scratch;
         flatKeys += scratch.size();
-        return OrOutOfMemory([&]() -> const std::vector<int>& { return flat.emplace(r, scratch).first->second; });
+        return OrOutOfMemory([&]() -> const std::vector<int>& { return flat.emplace(r, std::move(scratch)).first->second; });
     }
 
     std::map<std::vector<const TRuleComp*>, int> counts;
