@@ -205,8 +205,11 @@ TIntSack* TRedLeaf::GetNthAttrs(int& counter, int n) const {
 // (widened when wider ones come). Repeats are looked up in a hash index, made only once a
 // set can arrive that may be there already.
 struct TRedMemory::Pending {
+    static constexpr int kMaskBitmapBits = 24;
     discern::SetList sets{1};
     std::vector<int32_t> slots;  // positions in `sets`, -1 = free; empty = no index yet
+    std::vector<uint64_t> maskSeen;  // every set held, when maskBits >= 0 (see AddMasks)
+    int maskBits = -1;
 
     uint64_t Hash(const uint64_t* set) const {
         uint64_t h = 0;
@@ -249,6 +252,7 @@ struct TRedMemory::Pending {
 
     // False when the set is held already.
     bool Add(const uint64_t* set) {
+        maskBits = -1;
         if (slots.empty()) Index();
         const int words = sets.Words();
         for (size_t at = Home(set);; at = (at + 1) & (slots.size() - 1)) {
@@ -267,8 +271,56 @@ struct TRedMemory::Pending {
         return true;
     }
 
+    // The mask reasoner's sets over few attributes: a bitmap of every mask answers whether
+    // one is held, where the hash would be read at random over all sets held (local reducts
+    // add each object's sets, most of them held already). The hash index is made again
+    // when a set arrives some other way.
+    void AddMasks(const TIntSack& found, int k) {
+        const uint64_t low = discern::LowBits(k);
+        if (maskBits != k && !MarkMasks(k)) {
+            discern::SetList more(1);
+            more.Reserve(static_cast<size_t>(found.GetNoElem()));
+            for (int m : found) {
+                const uint64_t set = static_cast<uint32_t>(m) & low;
+                more.Append(&set);
+            }
+            AddAll(std::move(more));
+            return;
+        }
+        slots.clear();
+        for (int m : found) {
+            CheckBreak();
+            const uint64_t set = static_cast<uint32_t>(m) & low;
+            uint64_t& word = maskSeen[set >> 6];
+            const uint64_t bit = uint64_t{1} << (set & 63);
+            if ((word & bit) != 0) continue;
+            sets.Append(&set);  // first: a failed allocation leaves no set marked but not held
+            word |= bit;
+        }
+    }
+
+    // The bitmap of the sets held, when they all lie within k attributes.
+    bool MarkMasks(int k) {
+        maskBits = -1;
+        maskSeen.clear();
+        if (sets.Words() != 1 || k > kMaskBitmapBits) return false;
+        const uint64_t low = discern::LowBits(k);
+        maskSeen.assign((size_t{1} << k) / 64 + 1, 0);
+        for (int i = 0; i < sets.Size(); ++i) {
+            const uint64_t held = *sets.At(i);
+            if (held > low) {
+                maskSeen.clear();
+                return false;
+            }
+            maskSeen[held >> 6] |= uint64_t{1} << (held & 63);
+        }
+        maskBits = k;
+        return true;
+    }
+
     // Sets that arrive together, each once.
     void AddAll(discern::SetList&& more) {
+        maskBits = -1;
         Widen(more.Words());
         if (sets.Size() == 0 && more.Words() == sets.Words()) {
             // One calculation's reducts are different from each other.
@@ -433,14 +485,7 @@ void TRedMemory::InsertResult(Reasoner& reasoner, int k) {
     OrOutOfMemory([&] {
         if (!pending) pending = std::make_unique<Pending>();
         if constexpr (masks) {
-            const TIntSack& found = *reasoner.GetReducts();
-            discern::SetList sets(1);
-            sets.Reserve(static_cast<size_t>(found.GetNoElem()));
-            for (int m : found) {
-                const uint64_t set = static_cast<uint32_t>(m) & discern::LowBits(k);
-                sets.Append(&set);
-            }
-            pending->AddAll(std::move(sets));
+            pending->AddMasks(*reasoner.GetReducts(), k);
         } else {
             pending->AddAll(reasoner.TakeReductSets());
         }
