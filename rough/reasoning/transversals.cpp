@@ -47,6 +47,7 @@ public:
         root.top = top;
         root.alone.clear();
         root.allowed.assign(static_cast<size_t>(words), ~uint64_t{0});
+        root.forbidden.assign(static_cast<size_t>(words), 0);
         Open(root);
         size_t depth = 1;
         while (depth != 0) {
@@ -67,6 +68,7 @@ public:
                 at.allowed[static_cast<size_t>(before / 64)] &= ~(uint64_t{1} << (before % 64));
             }
             const int e = at.branch[at.next++];
+            if ((at.forbidden[static_cast<size_t>(e / 64)] >> (e % 64)) & 1) continue;
             if (!Choose(at, e)) continue;
             at.added = true;
             path[static_cast<size_t>(e / 64)] |= uint64_t{1} << (e % 64);
@@ -80,8 +82,12 @@ public:
             const Level& parent = levels[depth - 1];
             below.missed = nextMissed;
             below.top = top;
-            below.alone = nextAlone;
-            below.allowed = parent.allowed;
+            // Swapped in rather than copied: the lists made for the next level are not needed
+            // beside it.
+            below.alone.swap(nextAlone);
+            below.forbidden.swap(nextForbidden);
+            below.allowed.resize(parent.allowed.size());
+            for (size_t w = 0; w < parent.allowed.size(); ++w) below.allowed[w] = parent.allowed[w];
             Open(below);
             ++depth;
         }
@@ -95,11 +101,14 @@ private:
     };
     // One set on the path: the clauses it misses and those each chosen attribute alone meets,
     // the attributes that may still be chosen, and the branches on its first missed clause.
+    // An attribute held by every clause some chosen attribute alone meets would leave that
+    // one needless: it is forbidden, and not tried.
     struct Level {
         Stretch missed;
         size_t top;  // where the arena stood when the level was made
         std::vector<Stretch> alone;
         std::vector<uint64_t> allowed;
+        std::vector<uint64_t> forbidden;
         std::vector<int> branch;
         size_t next = 0;
         bool added = false;
@@ -110,6 +119,16 @@ private:
             return (x >> b) & 1;
         } else {
             return (clauses.At(x)[w] >> b) & 1;
+        }
+    }
+
+    // Keeps in `common` only the attributes of clause x, when `keep` is 1.
+    void Narrow(uint64_t* common, Item x, uint64_t keep) const {
+        if constexpr (OneWord) {
+            common[0] &= x | (keep - 1);
+        } else {
+            const uint64_t* c = clauses.At(x);
+            for (int w = 0; w < words; ++w) common[w] &= c[w] | (keep - 1);
         }
     }
 
@@ -138,18 +157,13 @@ private:
         level.added = false;
     }
 
-    // Attribute e joins the set of `level` when every chosen attribute still alone meets some
-    // clause without e and every clause the set then misses holds an attribute that may be
-    // chosen; the next level's lists are then above the arena's top (nextMissed, nextAlone).
+    // Attribute e, not forbidden (every chosen attribute still alone meets some clause without
+    // e), joins the set of `level` when every clause the set then misses holds an attribute
+    // that may be chosen; the next level's lists are then above the arena's top (nextMissed,
+    // nextAlone) with the attributes they forbid (nextForbidden).
     bool Choose(const Level& level, int e) {
         const int w = e / 64;
         const int b = e % 64;
-        for (const Stretch& s : level.alone) {
-            const Item* list = arena.data() + s.begin;
-            int i = 0;
-            while (i < s.length && Holds(list[i], w, b) != 0) ++i;
-            if (i == s.length) return false;
-        }
         size_t need = 2 * static_cast<size_t>(level.missed.length);
         for (const Stretch& s : level.alone) need += static_cast<size_t>(s.length);
         if (arena.size() < top + need) arena.resize(std::max(arena.size() * 2, top + need));
@@ -176,17 +190,27 @@ private:
         if (nextMissed.length == 0) return true;  // a transversal: no level below
         size_t at = rest;
         nextAlone.resize(level.alone.size());
+        nextForbidden.resize(static_cast<size_t>(words));
+        common.resize(static_cast<size_t>(words));
+        for (int v = 0; v < words; ++v) nextForbidden[static_cast<size_t>(v)] = 0;
         for (size_t k = 0; k < level.alone.size(); ++k) {
             const Stretch s = level.alone[k];
             const size_t begin = at;
             const Item* list = a + s.begin;
+            std::fill(common.begin(), common.end(), ~uint64_t{0});
             for (int i = 0; i < s.length; ++i) {
                 const Item x = list[i];
+                const uint64_t keep = Holds(x, w, b) ^ 1;
                 a[at] = x;
-                at += Holds(x, w, b) ^ 1;
+                at += keep;
+                Narrow(common.data(), x, keep);
             }
+            for (int v = 0; v < words; ++v) nextForbidden[static_cast<size_t>(v)] |= common[static_cast<size_t>(v)];
             nextAlone[k] = Stretch{begin, static_cast<int>(at - begin)};
         }
+        std::fill(common.begin(), common.end(), ~uint64_t{0});
+        for (size_t i = own; i < held; ++i) Narrow(common.data(), a[i], 1);
+        for (int v = 0; v < words; ++v) nextForbidden[static_cast<size_t>(v)] |= common[static_cast<size_t>(v)];
         nextAlone.push_back(Stretch{own, static_cast<int>(held - own)});
         top = at;
         return true;
@@ -199,6 +223,8 @@ private:
     std::vector<Level> levels;
     Stretch nextMissed{0, 0};
     std::vector<Stretch> nextAlone;
+    std::vector<uint64_t> nextForbidden;
+    std::vector<uint64_t> common;
     std::vector<uint64_t> path;
     SetList found;
 };
