@@ -626,6 +626,40 @@ bool ComesFirst(const uint64_t* x, const uint64_t* y, int words) {
     return false;
 }
 
+uint64_t ReverseBits(uint64_t x) {
+    x = ((x >> 1) & 0x5555555555555555ULL) | ((x & 0x5555555555555555ULL) << 1);
+    x = ((x >> 2) & 0x3333333333333333ULL) | ((x & 0x3333333333333333ULL) << 2);
+    x = ((x >> 4) & 0x0F0F0F0F0F0F0F0FULL) | ((x & 0x0F0F0F0F0F0F0F0FULL) << 4);
+    return __builtin_bswap64(x);
+}
+
+// The one-word sets in the order of ComesFirst, each as its place in that order among all
+// sets of `bits` attributes, shifted up past its own number in the list. Among the sets of
+// attributes 0 .. bits - 1, S = {s1 < ... < sm} comes after its m beginnings (the empty one
+// included) and after every set that parts from it at some attribute a < sm not in S,
+// holding a where S goes on: 2^(bits - 1 - a) sets for each such a. Distinct sets have
+// distinct places, so sorting the numbers sorts the sets. Empty when they do not fit.
+std::vector<uint64_t> PlacesInOrder(const discern::SetList& sets) {
+    if (sets.Words() != 1) return {};
+    const int n = sets.Size();
+    uint64_t all = 0;
+    for (int i = 0; i < n; ++i) all |= *sets.At(i);
+    const int bits = std::max(64 - std::countl_zero(all), 1);
+    const int indexBits = n > 1 ? 64 - std::countl_zero(static_cast<uint64_t>(n - 1)) : 1;
+    if (bits + 1 + indexBits > 64) return {};
+    std::vector<uint64_t> out(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const uint64_t set = *sets.At(i);
+        const uint64_t below = set == 0 ? 0 : ~set & ((uint64_t{1} << (63 - std::countl_zero(set))) - 1);
+        const uint64_t place = static_cast<uint64_t>(std::popcount(set)) + (ReverseBits(below) >> (64 - bits));
+        out[static_cast<size_t>(i)] = place << indexBits | static_cast<uint64_t>(i);
+    }
+    std::sort(out.begin(), out.end());
+    const uint64_t index = (uint64_t{1} << indexBits) - 1;
+    for (uint64_t& x : out) x &= index;
+    return out;
+}
+
 void AppendCompactLine(std::string& out, const uint64_t* set, int words) {
     AppendInt(out, discern::AttributeCount(set, words));
     out += ' ';
@@ -653,8 +687,15 @@ void TRedMemory::SaveCompactFromSets(const char* file) const {
     std::vector<int> right;
     OrOutOfMemory([&] {
         std::vector<int> sorted(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) sorted[static_cast<size_t>(i)] = i;
-        std::sort(sorted.begin(), sorted.end(), [&](int a, int b) { return ComesFirst(sets.At(a), sets.At(b), words); });
+        {
+            const std::vector<uint64_t> places = PlacesInOrder(sets);
+            if (!places.empty()) {
+                for (int i = 0; i < n; ++i) sorted[static_cast<size_t>(i)] = static_cast<int>(places[static_cast<size_t>(i)]);
+            } else {
+                for (int i = 0; i < n; ++i) sorted[static_cast<size_t>(i)] = i;
+                std::sort(sorted.begin(), sorted.end(), [&](int a, int b) { return ComesFirst(sets.At(a), sets.At(b), words); });
+            }
+        }
         left.assign(static_cast<size_t>(n), -1);
         right.assign(static_cast<size_t>(n), -1);
         std::vector<int> open;

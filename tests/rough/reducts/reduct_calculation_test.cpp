@@ -178,16 +178,22 @@ TEST(ReductCalculation, LocalReductsThatDifferOnlyPastTheFirstWordAreAllKept) {
     QuietMode = 0;
 }
 
+// Compact reduct files written from a memory's bare sets and from its tree, quietly.
+class ReductFiles : public ::testing::Test {
+protected:
+    void SetUp() override { QuietMode = 1; }
+    void TearDown() override { QuietMode = 0; }
+    ScratchDir dir;
+    const std::string fromSets = dir.File("sets");
+    const std::string fromTree = dir.File("tree");
+};
+
 // The reducts of a calculation are kept as bare sets and the compact file is written from
 // them; once the tree is built (any tree operation builds it), the file comes from the tree.
 // Both files must be the same, and a calculation into a memory that has a tree inserts into
 // it: global and local runs, one word and several, both reasoners.
-TEST(ReductCalculation, FileFromBareSetsEqualsFileFromTree) {
+TEST_F(ReductFiles, FileFromBareSetsEqualsFileFromTree) {
     SeedRand(47);
-    ScratchDir dir;
-    const std::string fromSets = dir.File("sets");
-    const std::string fromTree = dir.File("tree");
-    QuietMode = 1;
     for (int round = 0; round < 60; ++round) {
         TTable t;
         const bool wide = round % 3 == 0;
@@ -222,7 +228,6 @@ TEST(ReductCalculation, FileFromBareSetsEqualsFileFromTree) {
         m.SaveReductsCompact(fromTree.c_str());
         ASSERT_EQ(ReadFileBytes(fromSets), ReadFileBytes(fromTree)) << "round " << round;
     }
-    QuietMode = 0;
 }
 
 // Calculations of different tables into one memory, kept as bare sets, against the same
@@ -230,12 +235,8 @@ TEST(ReductCalculation, FileFromBareSetsEqualsFileFromTree) {
 // small random tables are each padded with constant columns to widths for the mask reasoner
 // (within its bitmap of held sets and beyond) and for the sack reasoner, so that the same
 // reducts arrive from calculations of every width, in any order of widths.
-TEST(ReductCalculation, MixedCalculationsIntoOneMemoryKeepEveryReductOnce) {
+TEST_F(ReductFiles, MixedCalculationsIntoOneMemoryKeepEveryReductOnce) {
     SeedRand(53);
-    ScratchDir dir;
-    const std::string fromSets = dir.File("sets");
-    const std::string fromTree = dir.File("tree");
-    QuietMode = 1;
     const int widths[] = {6, 21, 25, 27, 40, 70};
     for (int round = 0; round < 60; ++round) {
         TTable base[2];
@@ -266,7 +267,37 @@ TEST(ReductCalculation, MixedCalculationsIntoOneMemoryKeepEveryReductOnce) {
         tree.SaveReductsCompact(fromTree.c_str());
         ASSERT_EQ(ReadFileBytes(fromSets), ReadFileBytes(fromTree)) << "round " << round;
     }
-    QuietMode = 0;
+}
+
+// One-word sets of the sack reasoner (33 to 64 condition columns), their live columns spread
+// up to the last: the compact file from the bare sets is the tree's, whether the sets' order
+// is found from their numbers (few attributes, few sets) or by comparing them.
+TEST_F(ReductFiles, OneWordSetsOfEveryWidthGiveTheTreesFile) {
+    SeedRand(59);
+    for (int round = 0; round < 60; ++round) {
+        const int conditions = 33 + Draw(32);
+        TTable t;
+        RandomTable(t, 4 + Draw(14), conditions + 1, 2 + Draw(2), Draw(2) * 10);
+        std::vector<bool> live(static_cast<size_t>(conditions), false);
+        for (int i = 0; i < 6 + Draw(6); ++i) live[static_cast<size_t>(Draw(conditions))] = true;
+        live[static_cast<size_t>(conditions - 1 - Draw(3))] = true;
+        for (int a = 0; a < conditions; ++a) {
+            if (live[static_cast<size_t>(a)]) continue;
+            for (int o = 0; o < t.GetNoObj(); ++o) t.SetTable(o, a, 0);
+        }
+        const int relative = Draw(2);
+        const bool local = Draw(2) == 0;
+        TRedMemory bare;
+        if (local) {
+            bare.CalculateLocalReducts(&t, relative, 0);
+        } else {
+            bare.CalculateGlobalReducts(&t, relative, 0);
+        }
+        bare.SaveReductsCompact(fromSets.c_str());
+        bare.GetRoot();
+        bare.SaveReductsCompact(fromTree.c_str());
+        ASSERT_EQ(ReadFileBytes(fromSets), ReadFileBytes(fromTree)) << "round " << round;
+    }
 }
 
 }  // namespace
