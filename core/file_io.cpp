@@ -307,5 +307,5 @@ bool SameFile(const char* a, const char* b) {
 void AppendInt(std::string& out, long long value) {
     char buf[24];
     auto res = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, res.ptr);
+    out.append(buf, static_cast<size_t>(res.ptr - buf));
 }

@@ -122,14 +122,11 @@ private:
         }
     }
 
-    // Keeps in `common` only the attributes of clause x, when `keep` is 1.
+    // Keeps in `common` only the attributes of clause x (clauses of several words), when
+    // `keep` is 1.
     void Narrow(uint64_t* common, Item x, uint64_t keep) const {
-        if constexpr (OneWord) {
-            common[0] &= x | (keep - 1);
-        } else {
-            const uint64_t* c = clauses.At(x);
-            for (int w = 0; w < words; ++w) common[w] &= c[w] | (keep - 1);
-        }
+        const uint64_t* c = clauses.At(static_cast<int>(x));
+        for (int w = 0; w < words; ++w) common[w] &= c[w] | (keep - 1);
     }
 
     bool Meets(Item x, const uint64_t* set) const {
@@ -197,20 +194,40 @@ private:
             const Stretch s = level.alone[k];
             const size_t begin = at;
             const Item* list = a + s.begin;
-            std::fill(common.begin(), common.end(), ~uint64_t{0});
-            for (int i = 0; i < s.length; ++i) {
-                const Item x = list[i];
-                const uint64_t keep = Holds(x, w, b) ^ 1;
-                a[at] = x;
-                at += keep;
-                Narrow(common.data(), x, keep);
+            if constexpr (OneWord) {
+                // The common attributes in a register: through memory, each clause would wait
+                // for the one before.
+                uint64_t both = ~uint64_t{0};
+                for (int i = 0; i < s.length; ++i) {
+                    const Item x = list[i];
+                    const uint64_t keep = Holds(x, w, b) ^ 1;
+                    a[at] = x;
+                    at += keep;
+                    both &= x | (keep - 1);
+                }
+                nextForbidden[0] |= both;
+            } else {
+                std::fill(common.begin(), common.end(), ~uint64_t{0});
+                for (int i = 0; i < s.length; ++i) {
+                    const Item x = list[i];
+                    const uint64_t keep = Holds(x, w, b) ^ 1;
+                    a[at] = x;
+                    at += keep;
+                    Narrow(common.data(), x, keep);
+                }
+                for (int v = 0; v < words; ++v) nextForbidden[static_cast<size_t>(v)] |= common[static_cast<size_t>(v)];
             }
-            for (int v = 0; v < words; ++v) nextForbidden[static_cast<size_t>(v)] |= common[static_cast<size_t>(v)];
             nextAlone[k] = Stretch{begin, static_cast<int>(at - begin)};
         }
-        std::fill(common.begin(), common.end(), ~uint64_t{0});
-        for (size_t i = own; i < held; ++i) Narrow(common.data(), a[i], 1);
-        for (int v = 0; v < words; ++v) nextForbidden[static_cast<size_t>(v)] |= common[static_cast<size_t>(v)];
+        if constexpr (OneWord) {
+            uint64_t both = ~uint64_t{0};
+            for (size_t i = own; i < held; ++i) both &= a[i];
+            nextForbidden[0] |= both;
+        } else {
+            std::fill(common.begin(), common.end(), ~uint64_t{0});
+            for (size_t i = own; i < held; ++i) Narrow(common.data(), a[i], 1);
+            for (int v = 0; v < words; ++v) nextForbidden[static_cast<size_t>(v)] |= common[static_cast<size_t>(v)];
+        }
         nextAlone.push_back(Stretch{own, static_cast<int>(held - own)});
         top = at;
         return true;

@@ -4,6 +4,7 @@
 #include <bit>
 #include <type_traits>
 #include <cassert>
+#include <charconv>
 #include <iterator>
 #include <optional>
 #include <utility>
@@ -660,14 +661,22 @@ std::vector<uint64_t> PlacesInOrder(const discern::SetList& sets) {
     return out;
 }
 
+// A line is put together in a buffer of its own: the lines are many and short.
 void AppendCompactLine(std::string& out, const uint64_t* set, int words) {
-    AppendInt(out, discern::AttributeCount(set, words));
-    out += ' ';
-    discern::ForEachAttribute(set, words, [&](int a) {
-        AppendInt(out, a);
-        out += ' ';
-    });
-    out += '\n';
+    char line[64];
+    size_t used = 0;
+    const auto number = [&](int value) {
+        if (sizeof line - used < 16) {
+            out.append(line, used);
+            used = 0;
+        }
+        used = static_cast<size_t>(std::to_chars(line + used, line + sizeof line, value).ptr - line);
+        line[used++] = ' ';
+    };
+    number(discern::AttributeCount(set, words));
+    discern::ForEachAttribute(set, words, number);
+    line[used++] = '\n';
+    out.append(line, used);
 }
 
 }  // namespace
@@ -679,14 +688,20 @@ void AppendCompactLine(std::string& out, const uint64_t* set, int words) {
 // takes as its left subtree the sets it pops for having come later, the last popped at its
 // top, and hangs to the right of the set left on top. The file then follows the tree in
 // pre-order.
+// The tree the sets would make, inserted in their order, is the one whose in-order is the
+// sets' order and in which every node was inserted before those below it. It is built over
+// the places in that order (left and right hold places, `sorted` the set at each), so that
+// a subtree covers neighbouring places and the walk reads the arrays close to where it was.
 void TRedMemory::SaveCompactFromSets(const char* file) const {
     const discern::SetList& sets = pending->sets;
     const int words = sets.Words();
     const int n = sets.Size();
+    std::vector<int> sorted;
     std::vector<int> left;
     std::vector<int> right;
+    int root = -1;
     OrOutOfMemory([&] {
-        std::vector<int> sorted(static_cast<size_t>(n));
+        sorted.resize(static_cast<size_t>(n));
         {
             const std::vector<uint64_t> places = PlacesInOrder(sets);
             if (!places.empty()) {
@@ -699,16 +714,18 @@ void TRedMemory::SaveCompactFromSets(const char* file) const {
         left.assign(static_cast<size_t>(n), -1);
         right.assign(static_cast<size_t>(n), -1);
         std::vector<int> open;
-        for (const int x : sorted) {
+        for (int p = 0; p < n; ++p) {
+            const int x = sorted[static_cast<size_t>(p)];
             int last = -1;
-            while (!open.empty() && open.back() > x) {
+            while (!open.empty() && sorted[static_cast<size_t>(open.back())] > x) {
                 last = open.back();
                 open.pop_back();
             }
-            left[static_cast<size_t>(x)] = last;
-            if (!open.empty()) right[static_cast<size_t>(open.back())] = x;
-            open.push_back(x);
+            left[static_cast<size_t>(p)] = last;
+            if (!open.empty()) right[static_cast<size_t>(open.back())] = p;
+            open.push_back(p);
         }
+        if (!open.empty()) root = open.front();
     });
     ReplacingFile out;
     if (!out.Open(file)) SaveFailed(file);
@@ -717,18 +734,23 @@ void TRedMemory::SaveCompactFromSets(const char* file) const {
         AppendInt(text, count);
         text += '\n';
         std::vector<int> stack;
-        if (n > 0) stack.push_back(0);
+        if (root >= 0) stack.push_back(root);
         while (!stack.empty()) {
-            const int i = stack.back();
+            const int p = stack.back();
             stack.pop_back();
             CheckBreak();
-            AppendCompactLine(text, sets.At(i), words);
+            const int l = left[static_cast<size_t>(p)];
+            const int r = right[static_cast<size_t>(p)];
+            // The next set written is the left one, else the right one, else one from the stack.
+            const int next = l >= 0 ? l : r >= 0 ? r : stack.empty() ? -1 : stack.back();
+            if (next >= 0) __builtin_prefetch(sets.At(sorted[static_cast<size_t>(next)]));
+            AppendCompactLine(text, sets.At(sorted[static_cast<size_t>(p)]), words);
             if (text.size() >= (size_t{1} << 20)) {
                 out.Write(text);
                 text.clear();
             }
-            if (right[static_cast<size_t>(i)] >= 0) stack.push_back(right[static_cast<size_t>(i)]);
-            if (left[static_cast<size_t>(i)] >= 0) stack.push_back(left[static_cast<size_t>(i)]);
+            if (r >= 0) stack.push_back(r);
+            if (l >= 0) stack.push_back(l);
         }
         out.Write(text);
     });
