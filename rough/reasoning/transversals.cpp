@@ -8,9 +8,53 @@
 
 #include "core/report.h"
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define VARNEL_WIDE_STEPS 1
+#endif
+
 namespace discern {
 
 namespace {
+
+bool g_wideStepsAllowed = true;
+
+#ifdef VARNEL_WIDE_STEPS
+// The clauses of a list (one word each) that do not hold the attribute bit `e`, in their
+// order from `out` on, eight at a time; up to 7 places past the last one written may be
+// overwritten. ANDs them into `both` and returns how many there are.
+__attribute__((target("avx512f"))) size_t KeepWithoutWide(const uint64_t* list, int n, uint64_t e, uint64_t* out,
+                                                           uint64_t& both) {
+    const __m512i bit = _mm512_set1_epi64(static_cast<long long>(e));
+    __m512i common = _mm512_set1_epi64(-1);
+    size_t at = 0;
+    for (int i = 0; i < n; i += 8) {
+        const __mmask8 live = n - i >= 8 ? static_cast<__mmask8>(0xFF) : static_cast<__mmask8>((1u << (n - i)) - 1);
+        const __m512i v = _mm512_maskz_loadu_epi64(live, list + i);
+        const __mmask8 keep = _mm512_mask_testn_epi64_mask(live, v, bit);
+        // Compressed in a register and stored whole: a compressing store is slow on some
+        // processors.
+        _mm512_storeu_si512(out + at, _mm512_maskz_compress_epi64(keep, v));
+        common = _mm512_mask_and_epi64(common, keep, common, v);
+        at += static_cast<size_t>(__builtin_popcount(keep));
+    }
+    alignas(64) uint64_t lanes[8];
+    _mm512_store_si512(lanes, common);
+    for (uint64_t lane : lanes) both &= lane;
+    return at;
+}
+
+bool WideSteps() {
+    static const bool present = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") != 0;
+    }();
+    return present && g_wideStepsAllowed;
+}
+#else
+size_t KeepWithoutWide(const uint64_t*, int, uint64_t, uint64_t*, uint64_t&) { return 0; }
+bool WideSteps() { return false; }
+#endif
 
 // What each reduct found costs here and in the memory that receives it.
 long long TransversalBytes(int words) { return 8LL * words + 64; }
@@ -27,7 +71,11 @@ public:
     using Item = std::conditional_t<OneWord, uint64_t, int>;
 
     explicit KeySearch(const SetList& clauses)
-        : clauses(clauses), words(OneWord ? 1 : clauses.Words()), path(static_cast<size_t>(words), 0), found(words) {}
+        : clauses(clauses),
+          words(OneWord ? 1 : clauses.Words()),
+          wide(OneWord && WideSteps()),
+          path(static_cast<size_t>(words), 0),
+          found(words) {}
 
     SetList Run() {
         const int m = clauses.Size();
@@ -161,7 +209,8 @@ private:
     bool Choose(const Level& level, int e) {
         const int w = e / 64;
         const int b = e % 64;
-        size_t need = 2 * static_cast<size_t>(level.missed.length);
+        // The wide steps may write 7 places past the last list.
+        size_t need = 2 * static_cast<size_t>(level.missed.length) + 8;
         for (const Stretch& s : level.alone) need += static_cast<size_t>(s.length);
         if (arena.size() < top + need) arena.resize(std::max(arena.size() * 2, top + need));
         Item* a = arena.data();
@@ -198,12 +247,16 @@ private:
                 // The common attributes in a register: through memory, each clause would wait
                 // for the one before.
                 uint64_t both = ~uint64_t{0};
-                for (int i = 0; i < s.length; ++i) {
-                    const Item x = list[i];
-                    const uint64_t keep = Holds(x, w, b) ^ 1;
-                    a[at] = x;
-                    at += keep;
-                    both &= x | (keep - 1);
+                if (wide) {
+                    at += KeepWithoutWide(list, s.length, uint64_t{1} << b, a + at, both);
+                } else {
+                    for (int i = 0; i < s.length; ++i) {
+                        const Item x = list[i];
+                        const uint64_t keep = Holds(x, w, b) ^ 1;
+                        a[at] = x;
+                        at += keep;
+                        both &= x | (keep - 1);
+                    }
                 }
                 nextForbidden[0] |= both;
             } else {
@@ -235,6 +288,7 @@ private:
 
     const SetList& clauses;
     const int words;
+    const bool wide;  // the lists of chosen attributes are filtered eight clauses at a time
     std::vector<Item> arena;
     size_t top = 0;
     std::vector<Level> levels;
@@ -247,6 +301,8 @@ private:
 };
 
 }  // namespace
+
+void AllowWideSteps(bool allowed) { g_wideStepsAllowed = allowed; }
 
 SetList MinimalTransversals(const SetList& clauses) {
     if (clauses.Words() == 1) return KeySearch<true>(clauses).Run();

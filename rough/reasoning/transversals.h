@@ -43,4 +43,8 @@ namespace discern {
 // may still be chosen.
 SetList MinimalTransversals(const SetList& clauses);
 
+// Where the processor has them, the search uses instructions that work on eight clauses at
+// once; for tests, false keeps it to its plain loops (the same results).
+void AllowWideSteps(bool allowed);
+
 }  // namespace discern

@@ -138,6 +138,10 @@ TEST(Transversals, LargeMatricesAgainstBergeInKeyOrder) {
             pairs.push_back(p);
         }
         const Sets found = SetsOfList(discern::MinimalTransversals(ListOf(matrix, wide ? 2 : 1)));
+        discern::AllowWideSteps(false);
+        const Sets plain = SetsOfList(discern::MinimalTransversals(ListOf(matrix, wide ? 2 : 1)));
+        discern::AllowWideSteps(true);
+        ASSERT_EQ(plain, found) << "round " << round;
         std::set<Pair> got;
         for (const auto& t : found) {
             Pair p{0, 0};
@@ -152,6 +156,29 @@ TEST(Transversals, LargeMatricesAgainstBergeInKeyOrder) {
         listed += found.size();
     }
     EXPECT_GT(listed, 5000u);
+}
+
+// Long lists of clauses that a chosen attribute alone meets (attributes spread up to the
+// last of one word, hundreds of clauses), filtered eight at a time where the processor can
+// and one by one: the same transversals in the same order.
+TEST(Transversals, WideAndPlainStepsListTheSame) {
+    SeedRand(71);
+    size_t listed = 0;
+    for (int round = 0; round < 40; ++round) {
+        std::vector<int> attributes;
+        const int count = 14 + Draw(9);
+        for (int a = 0; a < count; ++a) attributes.push_back(63 - a * (1 + round % 3));
+        std::sort(attributes.begin(), attributes.end());
+        const Sets matrix = RandomMatrix(attributes, 40 + Draw(300));
+        const discern::SetList clauses = ListOf(matrix, 1);
+        const discern::SetList found = discern::MinimalTransversals(clauses);
+        discern::AllowWideSteps(false);
+        const discern::SetList plain = discern::MinimalTransversals(clauses);
+        discern::AllowWideSteps(true);
+        ASSERT_EQ(SetsOfList(found), SetsOfList(plain)) << "round " << round;
+        listed += static_cast<size_t>(found.Size());
+    }
+    EXPECT_GT(listed, 10000u);
 }
 
 // Clauses {0, 3}, {1, 3}, {2, 3}: the multiplying out reaches {0, 1, 2} first (key 0, 1, 2)
