@@ -19,28 +19,44 @@ namespace {
 
 bool g_wideStepsAllowed = true;
 
+// A list of clauses in the search's arena.
+struct ListSpan {
+    size_t begin;
+    int length;
+};
+
 #ifdef VARNEL_WIDE_STEPS
-// The clauses of a list (one word each) that do not hold the attribute bit `e`, in their
-// order from `out` on, eight at a time; up to 7 places past the last one written may be
-// overwritten. ANDs them into `both` and returns how many there are.
-__attribute__((target("avx512f"))) size_t KeepWithoutWide(const uint64_t* list, int n, uint64_t e, uint64_t* out,
-                                                           uint64_t& both) {
+// Each list (one word per clause) without the clauses that hold the attribute bit `e`, in
+// their order, the lists one after the other from arena[at] on, eight clauses at a time; up
+// to 7 places past the last one written may be overwritten. `kept` receives where each list
+// went; `forbidden` collects the attributes every clause kept in some list holds. Returns
+// where the next free place is.
+__attribute__((target("avx512f"))) size_t KeepWithoutWide(uint64_t* arena, const ListSpan* lists, size_t count,
+                                                           uint64_t e, size_t at, ListSpan* kept,
+                                                           uint64_t& forbidden) {
     const __m512i bit = _mm512_set1_epi64(static_cast<long long>(e));
-    __m512i common = _mm512_set1_epi64(-1);
-    size_t at = 0;
-    for (int i = 0; i < n; i += 8) {
-        const __mmask8 live = n - i >= 8 ? static_cast<__mmask8>(0xFF) : static_cast<__mmask8>((1u << (n - i)) - 1);
-        const __m512i v = _mm512_maskz_loadu_epi64(live, list + i);
-        const __mmask8 keep = _mm512_mask_testn_epi64_mask(live, v, bit);
-        // Compressed in a register and stored whole: a compressing store is slow on some
-        // processors.
-        _mm512_storeu_si512(out + at, _mm512_maskz_compress_epi64(keep, v));
-        common = _mm512_mask_and_epi64(common, keep, common, v);
-        at += static_cast<size_t>(__builtin_popcount(keep));
+    for (size_t k = 0; k < count; ++k) {
+        const uint64_t* list = arena + lists[k].begin;
+        const int n = lists[k].length;
+        const size_t begin = at;
+        __m512i common = _mm512_set1_epi64(-1);
+        for (int i = 0; i < n; i += 8) {
+            const __mmask8 live = n - i >= 8 ? static_cast<__mmask8>(0xFF) : static_cast<__mmask8>((1u << (n - i)) - 1);
+            const __m512i v = _mm512_maskz_loadu_epi64(live, list + i);
+            const __mmask8 keep = _mm512_mask_testn_epi64_mask(live, v, bit);
+            // Compressed in a register and stored whole: a compressing store is slow on some
+            // processors.
+            _mm512_storeu_si512(arena + at, _mm512_maskz_compress_epi64(keep, v));
+            common = _mm512_mask_and_epi64(common, keep, common, v);
+            at += static_cast<size_t>(__builtin_popcount(keep));
+        }
+        alignas(64) uint64_t lanes[8];
+        _mm512_store_si512(lanes, common);
+        uint64_t both = ~uint64_t{0};
+        for (uint64_t lane : lanes) both &= lane;
+        forbidden |= both;
+        kept[k] = ListSpan{begin, static_cast<int>(at - begin)};
     }
-    alignas(64) uint64_t lanes[8];
-    _mm512_store_si512(lanes, common);
-    for (uint64_t lane : lanes) both &= lane;
     return at;
 }
 
@@ -52,7 +68,7 @@ bool WideSteps() {
     return present && g_wideStepsAllowed;
 }
 #else
-size_t KeepWithoutWide(const uint64_t*, int, uint64_t, uint64_t*, uint64_t&) { return 0; }
+size_t KeepWithoutWide(uint64_t*, const ListSpan*, size_t, uint64_t, size_t at, ListSpan*, uint64_t&) { return at; }
 bool WideSteps() { return false; }
 #endif
 
@@ -143,10 +159,7 @@ public:
     }
 
 private:
-    struct Stretch {
-        size_t begin;
-        int length;
-    };
+    using Stretch = ListSpan;
     // One set on the path: the clauses it misses and those each chosen attribute alone meets,
     // the attributes that may still be chosen, and the branches on its first missed clause.
     // An attribute held by every clause some chosen attribute alone meets would leave that
@@ -239,6 +252,12 @@ private:
         nextForbidden.resize(static_cast<size_t>(words));
         common.resize(static_cast<size_t>(words));
         for (int v = 0; v < words; ++v) nextForbidden[static_cast<size_t>(v)] = 0;
+        if (wide) {
+            if constexpr (OneWord) {
+                at = KeepWithoutWide(a, level.alone.data(), level.alone.size(), uint64_t{1} << b, at, nextAlone.data(),
+                                     nextForbidden[0]);
+            }
+        } else {
         for (size_t k = 0; k < level.alone.size(); ++k) {
             const Stretch s = level.alone[k];
             const size_t begin = at;
@@ -247,16 +266,12 @@ private:
                 // The common attributes in a register: through memory, each clause would wait
                 // for the one before.
                 uint64_t both = ~uint64_t{0};
-                if (wide) {
-                    at += KeepWithoutWide(list, s.length, uint64_t{1} << b, a + at, both);
-                } else {
-                    for (int i = 0; i < s.length; ++i) {
-                        const Item x = list[i];
-                        const uint64_t keep = Holds(x, w, b) ^ 1;
-                        a[at] = x;
-                        at += keep;
-                        both &= x | (keep - 1);
-                    }
+                for (int i = 0; i < s.length; ++i) {
+                    const Item x = list[i];
+                    const uint64_t keep = Holds(x, w, b) ^ 1;
+                    a[at] = x;
+                    at += keep;
+                    both &= x | (keep - 1);
                 }
                 nextForbidden[0] |= both;
             } else {
@@ -271,6 +286,7 @@ private:
                 for (int v = 0; v < words; ++v) nextForbidden[static_cast<size_t>(v)] |= common[static_cast<size_t>(v)];
             }
             nextAlone[k] = Stretch{begin, static_cast<int>(at - begin)};
+        }
         }
         if constexpr (OneWord) {
             uint64_t both = ~uint64_t{0};
