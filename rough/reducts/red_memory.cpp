@@ -670,7 +670,15 @@ void AppendCompactLine(std::string& out, const uint64_t* set, int words) {
             out.append(line, used);
             used = 0;
         }
-        used = static_cast<size_t>(std::to_chars(line + used, line + sizeof line, value).ptr - line);
+        // Attribute numbers and counts are mostly below 100.
+        if (value >= 0 && value < 10) {
+            line[used++] = static_cast<char>('0' + value);
+        } else if (value >= 10 && value < 100) {
+            line[used++] = static_cast<char>('0' + value / 10);
+            line[used++] = static_cast<char>('0' + value % 10);
+        } else {
+            used = static_cast<size_t>(std::to_chars(line + used, line + sizeof line, value).ptr - line);
+        }
         line[used++] = ' ';
     };
     number(discern::AttributeCount(set, words));
