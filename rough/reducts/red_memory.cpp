@@ -5,6 +5,7 @@
 #include <type_traits>
 #include <cassert>
 #include <charconv>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <utility>
@@ -661,30 +662,44 @@ std::vector<uint64_t> PlacesInOrder(const discern::SetList& sets) {
     return out;
 }
 
-// A line is put together in a buffer of its own: the lines are many and short.
-void AppendCompactLine(std::string& out, const uint64_t* set, int words) {
-    char line[64];
+// "n " for the numbers below 100, in four bytes each, and how many of them are the text.
+struct SmallNumbers {
+    char text[100][4];
+    unsigned char length[100];
+    SmallNumbers() {
+        for (int v = 0; v < 100; ++v) {
+            char* t = text[v];
+            int n = 0;
+            if (v >= 10) t[n++] = static_cast<char>('0' + v / 10);
+            t[n++] = static_cast<char>('0' + v % 10);
+            t[n++] = ' ';
+            while (n < 4) t[n++] = ' ';
+            length[v] = static_cast<unsigned char>(v >= 10 ? 3 : 2);
+        }
+    }
+};
+
+// The longest compact line of a set of `words` words.
+size_t CompactLineRoom(int words) { return 12 * (64 * static_cast<size_t>(words) + 2); }
+
+// A set's compact line, written at `to` (with CompactLineRoom(words) bytes there); returns
+// its length. Attribute numbers and counts are mostly below 100: those are copied whole.
+size_t WriteCompactLine(char* to, const uint64_t* set, int words) {
+    static const SmallNumbers small;
     size_t used = 0;
     const auto number = [&](int value) {
-        if (sizeof line - used < 16) {
-            out.append(line, used);
-            used = 0;
+        if (value >= 0 && value < 100) {
+            std::memcpy(to + used, small.text[value], 4);
+            used += small.length[value];
+            return;
         }
-        // Attribute numbers and counts are mostly below 100.
-        if (value >= 0 && value < 10) {
-            line[used++] = static_cast<char>('0' + value);
-        } else if (value >= 10 && value < 100) {
-            line[used++] = static_cast<char>('0' + value / 10);
-            line[used++] = static_cast<char>('0' + value % 10);
-        } else {
-            used = static_cast<size_t>(std::to_chars(line + used, line + sizeof line, value).ptr - line);
-        }
-        line[used++] = ' ';
+        used = static_cast<size_t>(std::to_chars(to + used, to + used + 11, value).ptr - to);
+        to[used++] = ' ';
     };
     number(discern::AttributeCount(set, words));
     discern::ForEachAttribute(set, words, number);
-    line[used++] = '\n';
-    out.append(line, used);
+    to[used++] = '\n';
+    return used;
 }
 
 }  // namespace
@@ -738,9 +753,13 @@ void TRedMemory::SaveCompactFromSets(const char* file) const {
     ReplacingFile out;
     if (!out.Open(file)) SaveFailed(file);
     OrOutOfMemory([&] {
-        std::string text;
-        AppendInt(text, count);
-        text += '\n';
+        std::string first;
+        AppendInt(first, count);
+        first += '\n';
+        out.Write(first);
+        const size_t kChunk = size_t{1} << 20;
+        std::vector<char> text(kChunk + CompactLineRoom(words));
+        size_t used = 0;
         std::vector<int> stack;
         if (root >= 0) stack.push_back(root);
         while (!stack.empty()) {
@@ -752,15 +771,15 @@ void TRedMemory::SaveCompactFromSets(const char* file) const {
             // The next set written is the left one, else the right one, else one from the stack.
             const int next = l >= 0 ? l : r >= 0 ? r : stack.empty() ? -1 : stack.back();
             if (next >= 0) __builtin_prefetch(sets.At(sorted[static_cast<size_t>(next)]));
-            AppendCompactLine(text, sets.At(sorted[static_cast<size_t>(p)]), words);
-            if (text.size() >= (size_t{1} << 20)) {
-                out.Write(text);
-                text.clear();
+            used += WriteCompactLine(text.data() + used, sets.At(sorted[static_cast<size_t>(p)]), words);
+            if (used >= kChunk) {
+                out.Write(text.data(), used);
+                used = 0;
             }
             if (r >= 0) stack.push_back(r);
             if (l >= 0) stack.push_back(l);
         }
-        out.Write(text);
+        out.Write(text.data(), used);
     });
     if (!out.Commit()) SaveFailed(file);
 }
