@@ -260,6 +260,27 @@ private:
                                      nextForbidden[0]);
             }
         } else {
+            at = KeepWithout(level, w, b, at);
+        }
+        // e's own clauses (those it alone meets) forbid what they all hold, as the others do.
+        if constexpr (OneWord) {
+            uint64_t both = ~uint64_t{0};
+            for (size_t i = own; i < held; ++i) both &= a[i];
+            nextForbidden[0] |= both;
+        } else {
+            std::fill(common.begin(), common.end(), ~uint64_t{0});
+            for (size_t i = own; i < held; ++i) Narrow(common.data(), a[i], 1);
+            for (int v = 0; v < words; ++v) nextForbidden[static_cast<size_t>(v)] |= common[static_cast<size_t>(v)];
+        }
+        nextAlone.push_back(Stretch{own, static_cast<int>(held - own)});
+        top = at;
+        return true;
+    }
+
+    // The plain steps of KeepWithoutWide: each list of `level` without the clauses that hold
+    // attribute bit b of word w, from arena[at] on, into nextAlone and nextForbidden.
+    size_t KeepWithout(const Level& level, int w, int b, size_t at) {
+        Item* a = arena.data();
         for (size_t k = 0; k < level.alone.size(); ++k) {
             const Stretch s = level.alone[k];
             const size_t begin = at;
@@ -289,19 +310,7 @@ private:
             }
             nextAlone[k] = Stretch{begin, static_cast<int>(at - begin)};
         }
-        }
-        if constexpr (OneWord) {
-            uint64_t both = ~uint64_t{0};
-            for (size_t i = own; i < held; ++i) both &= a[i];
-            nextForbidden[0] |= both;
-        } else {
-            std::fill(common.begin(), common.end(), ~uint64_t{0});
-            for (size_t i = own; i < held; ++i) Narrow(common.data(), a[i], 1);
-            for (int v = 0; v < words; ++v) nextForbidden[static_cast<size_t>(v)] |= common[static_cast<size_t>(v)];
-        }
-        nextAlone.push_back(Stretch{own, static_cast<int>(held - own)});
-        top = at;
-        return true;
+        return at;
     }
 
     const SetList& clauses;

@@ -254,7 +254,6 @@ struct TRedMemory::Pending {
 
     // False when the set is held already.
     bool Add(const uint64_t* set) {
-        maskBits = -1;
         if (slots.empty()) Index();
         const int words = sets.Words();
         for (size_t at = Home(set);; at = (at + 1) & (slots.size() - 1)) {
