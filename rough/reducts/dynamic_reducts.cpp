@@ -190,6 +190,14 @@ std::vector<int> TDynamicReducts::GetBestReduct(int /*a*/, int* count, TRedMemor
             if (reducts[static_cast<size_t>(r)]->GetStability() >= threshold) OrOutOfMemory([&] { selected.push_back(r); });
         }
     }
+    // Below the last threshold the most stable reduct is still the one to take: only an
+    // empty memory has nothing to give.
+    if (selected.empty() && n > 0) {
+        double stability = 0.0;
+        const TRed* best = m->GetBestReduct(&stability);
+        const auto at = std::find(reducts.begin(), reducts.begin() + n, best);
+        OrOutOfMemory([&] { selected.push_back(static_cast<int>(at - reducts.begin())); });
+    }
     *count = static_cast<int>(selected.size());
     if (selected.empty()) WriteStdoutLine("UWAGA: BRAK REDUKTOW!!!");
     return selected;

@@ -130,9 +130,10 @@ void TRedLeaf::CountPosRegion(const TTable* sub, TPosRegion* p, int* work, int t
 }
 
 // The best of a node is the best of its left subtree, its own reduct and the best of its
-// right subtree, ties going to the left, and an empty subtree counting as stability 0 with
-// no reduct. That is the first strict maximum of an in-order walk started from 0.0, which
-// is walked here without recursion (the tree may be as deep as it has nodes).
+// right subtree, ties going to the left. An empty subtree has no reduct to offer and loses
+// to any reduct, so that reducts which all stand at stability 0 still give the first of them
+// rather than none. That is the first strict maximum of an in-order walk, which is walked
+// here without recursion (the tree may be as deep as it has nodes).
 TRed* TRedLeaf::GetBestReduct(double* stability) const {
     TRed* best = nullptr;
     double most = 0.0;
@@ -146,7 +147,7 @@ TRed* TRedLeaf::GetBestReduct(double* stability) const {
         node = up.back();
         up.pop_back();
         const double s = node->red->GetStability();
-        if (s > most) {
+        if (best == nullptr || s > most) {
             most = s;
             best = node->red.get();
         }

@@ -200,6 +200,18 @@ TEST_F(TestMakerTest, CutsReducedDynamicallyReplayTheReductsOfTheRecodedTable) {
     EXPECT_EQ(ReadFileBytes(out), list[0] == 0 ? "0    2\n" : "1    5\n");
 }
 
+// Each cut alone leaves two objects of different decisions together: both are kept.
+TEST_F(TestMakerTest, CutsOfASingleReductAreAllKept) {
+    const auto t = RowsTable({{1, 4, 0}, {3, 4, 1}, {1, 6, 1}, {3, 6, 0}});
+    const std::string in = dir.File("in"), out = dir.File("out");
+    WriteFileBytes(in, "0 2\n1 5\n");
+    CaptureStdout();
+    TTestMaker().ReduceCutsDynamically(*t, in.c_str(), out.c_str());
+    const std::string printed = GetCapturedStdout();
+    EXPECT_EQ(printed.substr(printed.rfind("Number of cuts after")), "Number of cuts after reduction: 2\n");
+    EXPECT_EQ(ReadFileBytes(out), "0    2\n1    5\n");
+}
+
 TEST_F(TestMakerTest, CutsThatCannotBeWrittenAreReported) {
     const auto t = RowsTable({{1, 0}, {2, 1}});
     const std::string in = dir.File("in");
@@ -243,7 +255,7 @@ TEST_F(TestMakerTest, DiscretizeByTheScalerUsesTheFoldsFile) {
 TEST_F(TestMakerTest, DiscretizeWithDynamicReductionScalesAllThreeTables) {
     WorkingDirScope here(dir.Path());
     // The scaler's cuts of soybean, as many per step as there are attributes, leave the
-    // reduction a choice (most tables' cuts form a single reduct, which it drops).
+    // reduction a choice (most tables' cuts form a single reduct, which it keeps whole).
     const auto soybean = Tab("soybean.tab");
     TTestMaker maker;
     maker.MakeFold(0, *soybean, nullptr, nullptr, 200);

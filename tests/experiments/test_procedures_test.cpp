@@ -592,9 +592,9 @@ TEST_F(TestProceduresTest, DynamicReductRunsClassifyByTheRulesOfTheSelectedReduc
     }
 }
 
-// A table of one reduct gives all dynamic reducts nothing to select: the run goes on with an
-// empty rule set, which classifies nothing.
-TEST_F(TestProceduresTest, NoSelectedReductLeavesAnEmptyRuleSet) {
+// A table of one reduct, {0}, never sampled: that reduct is selected all the same, and its
+// rules classify the table.
+TEST_F(TestProceduresTest, ALoneReductIsSelectedForItsRules) {
     RowsTable(Rows{{0, 5, 0}, {1, 5, 1}, {2, 5, 0}, {0, 5, 0}, {1, 5, 1}})->Save("one");
     TTestMaker maker;
     Load(maker, "one", "one");
@@ -603,13 +603,13 @@ TEST_F(TestProceduresTest, NoSelectedReductLeavesAnEmptyRuleSet) {
     m.alfa = 0.9f;
     TTestResult result;
     const std::string out = RunWritingRules(maker, m, result);
-    EXPECT_NE(out.find("Number of selected dynamic reducts: 0\nCalculation of rules for selected reducts..\n"),
+    EXPECT_NE(out.find("Number of selected dynamic reducts: 1\nCalculation of rules for selected reducts..\n*\n"),
               std::string::npos);
-    EXPECT_EQ(Count(out, "\n*\n"), 0);
-    EXPECT_EQ(ReadFileBytes("R"), "DECISION RULES (0)\n");
-    EXPECT_EQ(result.rules, 0);
-    EXPECT_EQ(result.testError, 1.0);
-    EXPECT_EQ(result.testCoverage, 0.0);
+    EXPECT_EQ(Count(out, "\n*\n"), 1);
+    EXPECT_EQ(ReadFileBytes("R"), "DECISION RULES (3)\n(0=0)=>(2=0) 2 0 0\n(0=1)=>(2=1) 2 0 0\n(0=2)=>(2=0) 1 0 0\n");
+    EXPECT_EQ(result.rules, 3);
+    EXPECT_EQ(result.testError, 0.0);
+    EXPECT_EQ(result.testCoverage, 1.0);
 }
 
 TEST_F(TestProceduresTest, MultiCrossValidationShufflesTheWholeTableEachTime) {

@@ -16,6 +16,7 @@
 #include "rough/reducts/subset_size.h"
 #include "tests/rough/reducts/pos_reference.h"
 #include "tests/rough/rough_test_util.h"
+#include "tests/support/working_dir.h"
 
 namespace {
 
@@ -134,6 +135,9 @@ TEST_F(DynamicReductsTest, AllReductsOverThreeHundredSamples) {
                           "Liczba wyliczonych reduktow=1\nPo reduktach dynamicznych\n");
     ASSERT_EQ(lone.GetNoRed(), 1);
     EXPECT_EQ(lone.GetRed(0)->GetTotal(), 1);
+    int count = -1;
+    EXPECT_EQ(d.GetBestReduct(0, &count, &lone), std::vector<int>{0});
+    EXPECT_EQ(count, 1);
 }
 
 TEST_F(DynamicReductsTest, GeneticDynamicReductsWriteTheirFile) {
@@ -186,14 +190,53 @@ TEST_F(DynamicReductsTest, DynamicReductsOfTheWholeTable) {
     EXPECT_EQ(out.substr(0, head.size()), head);
     const std::vector<int> reduct(list.begin(), list.begin() + len);
     EXPECT_TRUE(reduct == (std::vector<int>{0, 1, 3}) || reduct == (std::vector<int>{0, 2, 3}));
-    // A lone reduct is never sampled, and its stability of 0 of 1 leaves nothing to report.
+    // A lone reduct is never sampled: at 0 of 1 it is still the most stable, and reported.
     auto lenses = LoadTable("contact-lenses.tab");
+    TRedMemory global;
+    Printed(global, [&](TRedMemory& r) { r.CalculateGlobalReducts(lenses.get(), 1, 0); });
+    ASSERT_EQ(global.GetNoRed(), 1);
     CaptureStdout();
     d.CalcDynamicReducts(lenses.get(), list.data(), &len);
     EXPECT_EQ(GetCapturedStdout(), "Obliczam redukty dynamiczne.\nObliczam redukty dla calej tablicy...\n" +
                                        Progress(20) + "\nIlosc reduktow tablicy redukowanej dynamicznie: 1\n"
                                                       "WSPOLCZYNNIK STABILNOSCI NAJLEPSZEGO REDUKTU=0\n");
-    EXPECT_EQ(len, 0);
+    EXPECT_EQ(std::vector<int>(list.begin(), list.begin() + std::max(len, 0)), Attrs(global.GetRed(0)));
+    auto first = MakeTable({{0, 5, 0}, {1, 5, 1}, {0, 5, 0}});  // its only reduct is {0}
+    CaptureStdout();
+    d.CalcDynamicReducts(first.get(), list.data(), &len);
+    GetCapturedStdout();
+    EXPECT_EQ(std::vector<int>(list.begin(), list.begin() + std::max(len, 0)), std::vector<int>{0});
+}
+
+// Each reduct takes one column of each of ten pairs of equal columns, and keeps the positive
+// region of a sample only when the sample holds all ten objects that one pair alone tells
+// from the zeros: none of the samples drawn here does. All then stand at stability 0, and the
+// first of the memory's walk, the least in the memory's order, is reported.
+TEST_F(DynamicReductsTest, GeneticReductsThatFailEverySampleStillGiveTheFirst) {
+    TTable t;
+    t.CreateTable(20, 21);
+    for (int o = 0; o < 20; ++o) {
+        for (int a = 0; a < 20; ++a) t.SetTable(o, a, o < 10 && a / 2 == o ? 1 : 0);
+        t.SetTable(o, 20, o < 10 ? 1 : 0);
+    }
+    ScratchDir dir;
+    WorkingDirScope here(dir.Path());
+    TDynamicReducts d;
+    std::vector<int> list(21, -1);
+    int len = -1;
+    CaptureStdout();
+    d.CalcDynamicReductsGenetic(&t, list.data(), &len);
+    const std::string out = GetCapturedStdout();
+    const TRedMemory& m = *d.GetMemory();
+    ASSERT_GE(m.GetNoRed(), 2);
+    std::vector<int> least = Attrs(m.GetRed(0));
+    for (int r = 0; r < m.GetNoRed(); ++r) {
+        EXPECT_EQ(m.GetRed(r)->GetOccurrences(), 0);
+        least = std::min(least, Attrs(m.GetRed(r)));
+    }
+    const std::string tail = "\nWSPOLCZYNNIK STABILNOSCI NAJLEPSZEGO REDUKTU=0\n";
+    EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
+    EXPECT_EQ(std::vector<int>(list.begin(), list.begin() + std::max(len, 0)), least);
 }
 
 TEST_F(DynamicReductsTest, LocalDynamicReductsAllTestedThreeHundredTimes) {
@@ -231,8 +274,17 @@ TEST(DynamicBestReducts, ThresholdsInTenths) {
     EXPECT_EQ(d.GetBestReduct(0, &count, memory({{10, 10}, {9, 10}, {7, 10}}).get()), (std::vector<int>{0, 1}));
     EXPECT_EQ(d.GetBestReduct(0, &count, memory({{1, 10}, {0, 10}}).get()), (std::vector<int>{0}));
     EXPECT_EQ(count, 1);
+    // Below every threshold the most stable is taken all the same, the first of the memory's
+    // walk on a tie: {0} left of the root {1}, second in pre-order.
     CaptureStdout();
-    EXPECT_TRUE(d.GetBestReduct(0, &count, memory({{0, 10}, {1, 11}}).get()).empty());
+    EXPECT_EQ(d.GetBestReduct(0, &count, memory({{0, 10}, {1, 11}}).get()), (std::vector<int>{1}));
+    TRedMemory tie;
+    for (int a : {1, 0, 2}) tie.Insert(Red({a}, 0, 10));
+    EXPECT_EQ(d.GetBestReduct(0, &count, &tie), (std::vector<int>{1}));
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(GetCapturedStdout(), "");
+    CaptureStdout();
+    EXPECT_TRUE(d.GetBestReduct(0, &count, std::make_unique<TRedMemory>().get()).empty());
     EXPECT_EQ(GetCapturedStdout(), "UWAGA: BRAK REDUKTOW!!!\n");
     EXPECT_EQ(count, 0);
 }
