@@ -207,8 +207,7 @@ TEST_F(TestMakerTest, CutsOfASingleReductAreAllKept) {
     WriteFileBytes(in, "0 2\n1 5\n");
     CaptureStdout();
     TTestMaker().ReduceCutsDynamically(*t, in.c_str(), out.c_str());
-    const std::string printed = GetCapturedStdout();
-    EXPECT_EQ(printed.substr(printed.rfind("Number of cuts after")), "Number of cuts after reduction: 2\n");
+    EXPECT_NE(GetCapturedStdout().find("Number of cuts after reduction: 2\n"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(out), "0    2\n1    5\n");
 }
 

@@ -201,11 +201,6 @@ TEST_F(DynamicReductsTest, DynamicReductsOfTheWholeTable) {
                                        Progress(20) + "\nIlosc reduktow tablicy redukowanej dynamicznie: 1\n"
                                                       "WSPOLCZYNNIK STABILNOSCI NAJLEPSZEGO REDUKTU=0\n");
     EXPECT_EQ(std::vector<int>(list.begin(), list.begin() + std::max(len, 0)), Attrs(global.GetRed(0)));
-    auto first = MakeTable({{0, 5, 0}, {1, 5, 1}, {0, 5, 0}});  // its only reduct is {0}
-    CaptureStdout();
-    d.CalcDynamicReducts(first.get(), list.data(), &len);
-    GetCapturedStdout();
-    EXPECT_EQ(std::vector<int>(list.begin(), list.begin() + std::max(len, 0)), std::vector<int>{0});
 }
 
 // Each reduct takes one column of each of ten pairs of equal columns, and keeps the positive
@@ -226,7 +221,7 @@ TEST_F(DynamicReductsTest, GeneticReductsThatFailEverySampleStillGiveTheFirst) {
     int len = -1;
     CaptureStdout();
     d.CalcDynamicReductsGenetic(&t, list.data(), &len);
-    const std::string out = GetCapturedStdout();
+    GetCapturedStdout();
     const TRedMemory& m = *d.GetMemory();
     ASSERT_GE(m.GetNoRed(), 2);
     std::vector<int> least = Attrs(m.GetRed(0));
@@ -234,8 +229,6 @@ TEST_F(DynamicReductsTest, GeneticReductsThatFailEverySampleStillGiveTheFirst) {
         EXPECT_EQ(m.GetRed(r)->GetOccurrences(), 0);
         least = std::min(least, Attrs(m.GetRed(r)));
     }
-    const std::string tail = "\nWSPOLCZYNNIK STABILNOSCI NAJLEPSZEGO REDUKTU=0\n";
-    EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
     EXPECT_EQ(std::vector<int>(list.begin(), list.begin() + std::max(len, 0)), least);
 }
 
