@@ -180,7 +180,14 @@ void ReplacingFile::Abandon() {
     ok = false;
 }
 
-bool ReplacingFile::Open(const char* name, unsigned newFileMode) {
+bool CanReplaceWholeFile(const char* name) {
+    ReplacingFile file;
+    return file.Start(name, 0666, true);
+}
+
+bool ReplacingFile::Open(const char* name, unsigned newFileMode) { return Start(name, newFileMode, false); }
+
+bool ReplacingFile::Start(const char* name, unsigned newFileMode, bool probe) {
     Abandon();
     target = name;
     struct stat st;
@@ -194,6 +201,8 @@ bool ReplacingFile::Open(const char* name, unsigned newFileMode) {
     }
     if (exists && S_ISDIR(st.st_mode)) return false;
     auto writeInto = [&]() {
+        // Opening would create or empty the file: only the permission it needs is asked.
+        if (probe) return !S_ISSOCK(st.st_mode) && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
         fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(newFileMode));
         ok = fd >= 0;
         return ok;
@@ -224,6 +233,10 @@ bool ReplacingFile::Open(const char* name, unsigned newFileMode) {
         // A folder that takes no new file may still hold a file that can be written: write
         // into it as plain opening for writing would.
         return exists && error == EACCES && writeInto();
+    }
+    if (probe) {
+        Abandon();  // removed while the signals still wait
+        return true;
     }
     cleanup->Watch(temp.c_str());
     if (g_replaceWriteHook != nullptr) g_replaceWriteHook(temp.c_str());

@@ -24,6 +24,12 @@ bool AppendToFile(const char* name, const std::string& data);
 // end the process removes it first; one the process ignores or handles is left alone.
 bool ReplaceWholeFile(const char* name, const std::string& data);
 
+// True when ReplaceWholeFile(name, ...) would get as far as writing: its checks are made and
+// its temporary file is made beside `name` and removed again, but nothing of `name` changes
+// (a pipe or a device is not even opened). A rename that would fail is not foreseen. Lets a
+// long computation refuse an output before it starts without emptying the old one.
+bool CanReplaceWholeFile(const char* name);
+
 // A file written piece by piece, with the rules of ReplaceWholeFile: the pieces go into a
 // temporary file beside `name`, which Commit renames over it, so that the old contents
 // survive any failure and an output that is also an input is read whole before it changes.
@@ -50,7 +56,11 @@ public:
 
 private:
     class Cleanup;
+    friend bool CanReplaceWholeFile(const char* name);
 
+    // Open; a probe stops before anything of the target is opened and removes its
+    // temporary file again.
+    bool Start(const char* name, unsigned newFileMode, bool probe);
     bool Flush();
     void Abandon();
 

@@ -167,8 +167,10 @@ void TLinCombMaker::GenerateLinComb(const char* tableFileName, const char* patte
     std::vector<int> weights(static_cast<size_t>(columns),
                              static_cast<int>(digits.back() / static_cast<double>(columns) + 1.0));
 
+    // Checked, not emptied: the search is most of the run, and a run ended during it must
+    // leave the previous file as it was.
+    if (!CanReplaceWholeFile(outputFileName)) throw CalcErrorText(7, outputFileName);
     std::string text;
-    if (!ReplaceWholeFile(outputFileName, text)) throw CalcErrorText(7, outputFileName);
     for (int i = 0; i < count; ++i) {
         int stop = 0;
         // A combination found before is searched again, each try inside the next half of what

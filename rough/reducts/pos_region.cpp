@@ -308,7 +308,6 @@ std::unique_ptr<TTable> TPosRegion::MakePrefixTable(const TTable* t, const int* 
 template <class Column>
 std::unique_ptr<TTable> TPosRegion::PositiveRows(const TTable* t, const int* list, int k, int columns,
                                                  Column column) {
-    if (k == t->GetNoAttr() - 1) return nullptr;
     std::vector<bool> marked = OrOutOfMemory([&] { return std::vector<bool>(static_cast<size_t>(t->GetNoObj())); });
     const int positive = MarkPositive(t, list, k, 0, &marked);
     auto table = OrOutOfMemory([] { return std::make_unique<TTable>(); });
@@ -323,6 +322,7 @@ std::unique_ptr<TTable> TPosRegion::PositiveRows(const TTable* t, const int* lis
 }
 
 std::unique_ptr<TTable> TPosRegion::CutTableForReduct(const TTable* t, const int* list, int k) {
+    if (k == t->GetNoAttr() - 1) return nullptr;
     return PositiveRows(t, list, k, k + 1,
                         [&](int o, int i) { return i < k ? t->Value(o, list[i]) : Decision(t, o); });
 }

@@ -65,8 +65,10 @@ public:
     // objects of the positive region in ascending order. None when k covers every condition.
     static std::unique_ptr<TTable> MakePrefixTable(const TTable* t, const int* list, int k);
     std::unique_ptr<TTable> CutTableForReduct(const TTable* t, const int* list, int k);
-    // The objects of t's positive region over the first k listed attributes, each with its
-    // whole row of full (the same objects in another form, for instance before scaling).
+    // The objects of t's positive region over the first k listed attributes, ascending, each
+    // with its whole row of full (the same objects in another form, for instance before
+    // scaling). Its columns are full's, never the list's, so k covering every condition
+    // still gives the table.
     std::unique_ptr<TTable> CutTableForReductSCAL(const TTable* t, const int* list, int k, const TTable* full);
 
     TPosRecord* GetEntries() { return entries.data(); }

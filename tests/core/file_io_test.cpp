@@ -59,6 +59,10 @@ TEST(FileIo, ReplaceKeepsPermissionsAndLeavesNoTemporary) {
     const std::string name = dir.File("t.tab");
     WriteFileBytes(name, "old");
     ASSERT_EQ(chmod(name.c_str(), 0640), 0);
+    // The check alone changes nothing: no file emptied or made, no temporary file left.
+    EXPECT_TRUE(CanReplaceWholeFile(name.c_str()));
+    EXPECT_TRUE(CanReplaceWholeFile(dir.File("new").c_str()));
+    EXPECT_EQ(ReadFileBytes(name), "old");
     ASSERT_TRUE(ReplaceWholeFile(name.c_str(), "new"));
     EXPECT_EQ(ReadFileBytes(name), "new");
     struct stat st;
@@ -79,6 +83,9 @@ TEST(FileIo, FailedReplaceLeavesTheOriginal) {
     EXPECT_FALSE(ReplaceWholeFile(sub.c_str(), "x"));  // a folder is never replaced
     EXPECT_TRUE(std::filesystem::is_directory(sub));
     EXPECT_FALSE(ReplaceWholeFile(dir.File("missing/t").c_str(), "x"));
+    std::filesystem::create_symlink(dir.File("nothing"), dir.File("dangling"));
+    for (const std::string& name : {sub, dir.File("missing/t"), dir.File("dangling")})
+        EXPECT_FALSE(CanReplaceWholeFile(name.c_str())) << name;
 }
 
 // A name as long as a name can be leaves no room for the temporary file's suffix.
@@ -106,6 +113,7 @@ TEST(FileIo, ReplaceWritesIntoAPipeInPlace) {
     ScratchDir dir;
     const std::string name = dir.File("pipe");
     ASSERT_EQ(mkfifo(name.c_str(), 0644), 0);
+    EXPECT_TRUE(CanReplaceWholeFile(name.c_str()));  // not opened: no reader is waited for
     const int reader = open(name.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
     EXPECT_TRUE(ReplaceWholeFile(name.c_str(), "cuts"));
@@ -144,6 +152,7 @@ TEST(FileIo, ReplaceRefusesAFileThatCannotBeWritten) {
     const int refused = RunAsOrdinaryUser([&] { return ReplaceWholeFile(name.c_str(), "new") ? 1 : 0; });
     if (refused == kCannotDropPrivileges) GTEST_SKIP() << "no ordinary user to become";
     EXPECT_EQ(refused, 0);
+    EXPECT_EQ(RunAsOrdinaryUser([&] { return CanReplaceWholeFile(name.c_str()) ? 1 : 0; }), 0);
     EXPECT_EQ(ReadFileBytes(name), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
     // A writable one in the same place is replaced.
@@ -163,9 +172,12 @@ TEST(FileIo, ReplaceWritesIntoAFileOfAClosedFolder) {
     WriteFileBytes(name, "old");
     ASSERT_EQ(chmod(name.c_str(), 0666), 0);
     ASSERT_EQ(chmod(sub.c_str(), 0555), 0);
+    const int checked = RunAsOrdinaryUser(
+        [&] { return CanReplaceWholeFile(name.c_str()) && !CanReplaceWholeFile((sub + "/new").c_str()) ? 1 : 0; });
     const int written = RunAsOrdinaryUser([&] { return ReplaceWholeFile(name.c_str(), "new") ? 1 : 0; });
     chmod(sub.c_str(), 0755);
     if (written == kCannotDropPrivileges) GTEST_SKIP() << "no ordinary user to become";
+    EXPECT_EQ(checked, 1);
     EXPECT_EQ(written, 1);
     EXPECT_EQ(ReadFileBytes(name), "new");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sub), std::filesystem::directory_iterator()), 1);

@@ -2,7 +2,9 @@
 // lines differ from run to run, their shape and the protocol do not.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -102,6 +104,31 @@ TEST(Directions, TheSameClockSecondGivesTheSameRunAndAnotherSecondAnotherSearch)
         differs = differs || c.lines != a.lines || c.run.out != a.run.out;
     }
     EXPECT_TRUE(differs);
+}
+
+// The search is most of a run: a run ended during it leaves the previous result as it was.
+TEST(Directions, ATerminationDuringTheSearchKeepsThePreviousFile) {
+    ScratchDir work;
+    // iris twenty times over, so that the first digit's search takes seconds after its first
+    // progress line.
+    const std::string iris = ReadFileBytes(VARNEL_TABLES "/iris.dense.tab");
+    std::string table = "3000 5\n";
+    for (int i = 0; i < 20; ++i) table += iris.substr(iris.find('\n') + 1);
+    WriteFileBytes(work.File("big.tab"), table);
+    WriteFileBytes(work.File("config"), "GENERATE_DIRECTIONS\nbig.tab\n432\n2\nout.txt\nLOG\n");
+    WriteFileBytes(work.File("out.txt"), "1 0 1 \n");
+    RunOptions options;
+    options.workDir = work.Path();
+    options.env.emplace_back(kFixedClockVariable, "777");
+    options.terminateOnOutput = "PROGRESS:";
+    const RunResult run = RunProgram(FixedClockBinary(), {"config"}, options);
+    ASSERT_TRUE(run.signaled);
+    EXPECT_EQ(run.signal, SIGTERM);
+    EXPECT_EQ(ReadFileBytes(work.File("out.txt")), "1 0 1 \n");
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(work.Path())) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"LOG", "big.tab", "config", "out.txt"}));
 }
 
 }  // namespace

@@ -41,10 +41,15 @@ RunResult RunProgram(const std::string& exe, const std::vector<std::string>& arg
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(options.killAfterSeconds);
     int status = 0;
+    bool terminated = options.terminateOnOutput.empty();
     for (;;) {
         pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid) break;
         if (done < 0 && errno != EINTR) throw std::runtime_error("waitpid failed");
+        if (!terminated && FileExists(outName) && ReadFileBytes(outName).find(options.terminateOnOutput) != std::string::npos) {
+            ::kill(pid, SIGTERM);
+            terminated = true;
+        }
         if (std::chrono::steady_clock::now() > deadline) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &status, 0);

@@ -19,6 +19,7 @@ struct RunOptions {
     std::string workDir;
     std::vector<std::pair<std::string, std::string>> env;  // added to the inherited environment
     int killAfterSeconds = 900;
+    std::string terminateOnOutput;  // when not empty: SIGTERM once standard output holds it
 };
 
 RunResult RunProgram(const std::string& exe, const std::vector<std::string>& args,

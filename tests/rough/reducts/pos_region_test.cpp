@@ -224,10 +224,27 @@ TEST(PosRegion, CutTablesHoldThePositiveRegion) {
         EXPECT_EQ(AllValues(*prefix), expectPrefix);
         EXPECT_EQ(cut->GetNoObj() * (k + 1), static_cast<int>(expectCut.size()));
     }
-    TPosRegion p(&t, 0);  // all condition attributes: nothing to cut
+    TPosRegion p(&t, 0);  // all condition attributes: no column of t to leave out
     EXPECT_EQ(p.CutTableForReduct(&t, list, 5), nullptr);
-    EXPECT_EQ(p.CutTableForReductSCAL(&t, list, 5, &full), nullptr);
     EXPECT_EQ(TPosRegion::MakePrefixTable(&t, list, 5), nullptr);
+    // full's columns are not the list's: every condition listed still gives its rows of the
+    // positive region, in object order.
+    int outside = 0;
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        FillRandomTable(t, seed, 40, 6, 2, 2);
+        FillRandomTable(full, seed + 100, 40, 9, 5, 3);
+        const auto in = NaivePositive(t, std::vector<int>(list, list + 5));
+        std::vector<int> expect;
+        for (int o = 0; o < 40; ++o) {
+            outside += in[static_cast<size_t>(o)] ? 0 : 1;
+            for (int i = 0; in[static_cast<size_t>(o)] && i < 9; ++i) expect.push_back(full.GetTable(o, i));
+        }
+        auto scal = p.CutTableForReductSCAL(&t, list, 5, &full);
+        ASSERT_NE(scal, nullptr) << seed;
+        EXPECT_EQ(scal->GetNoAttr(), 9);
+        EXPECT_EQ(AllValues(*scal), expect) << seed;
+    }
+    EXPECT_GT(outside, 0);
 }
 
 // Objects without a column have no decision to tell positive objects by.
