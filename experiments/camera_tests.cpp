@@ -119,6 +119,9 @@ void TLazyClassifier::CameraVoteTest() {
         infos[c].CalcFromTable(cameras.train[c]);
     }
     TLazyPositions work;
+    // A digit of a camera's answer need not be a decision of training (the digits of 11 or
+    // of 10): only the decisions the training table holds can be answered right.
+    const THeldDecisions held(train);
     long long correct = 0;
     long long unrecognized = 0;
     for (int k = 0; k < test.GetNoObj(); ++k) {
@@ -142,7 +145,7 @@ void TLazyClassifier::CameraVoteTest() {
             if (votes.GetWeight(i) == top) tied.push_back(votes.GetElem(i));
         }
         const int answer = tied[static_cast<std::size_t>(RandomInt(static_cast<int>(tied.size())))];
-        if (answer == DecisionOf(test, k)) ++correct;
+        if (answer == DecisionOf(test, k) && held.Holds(answer)) ++correct;
     }
     const long long n = test.GetNoObj();
     std::string text = "\nWYNIK DLA WSZYSTKICH: " + StreamReal(Share(correct, n)) + "\nNOT_REC=" +

@@ -142,12 +142,14 @@ double TLazyClassifier::EliminationTest(const TTable& train, const TDValInfo& in
     std::vector<int> candidates;
     std::vector<int> work;
     std::vector<int> states;
+    const THeldDecisions held(train);
     long long wrong = 0;
     for (int k = 0; k < test.GetNoObj(); ++k) {
         WriteProgressDot(k);
         BuildObjectMasks(train, test, k, masks);
         const int answer = EliminateDecisions(train, info, candidates, masks, work, states, smallest, threshold);
-        if (answer != DecisionOf(test, k)) ++wrong;
+        // The candidate left may be one of info's values that no training object holds.
+        if (answer != DecisionOf(test, k) || !held.Holds(answer)) ++wrong;
     }
     WriteStdout("\n");
     return Share(wrong, test.GetNoObj());

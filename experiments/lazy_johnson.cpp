@@ -202,6 +202,7 @@ double TLazyClassifier::TestMaxJohnson(const TTable& train, const TDValInfo& inf
     });
     WriteProgressRuler(test.GetNoObj());
     TJohnsonWork work;
+    const THeldDecisions held(train);
     long long wrong = 0;
     for (int k = 0; k < test.GetNoObj(); ++k) {
         WriteProgressDot(k);
@@ -209,7 +210,8 @@ double TLazyClassifier::TestMaxJohnson(const TTable& train, const TDValInfo& inf
         const int truth = DecisionOf(test, k);
         const int t = ValueIndex(info, truth);
         if (t >= 0) ++testObjects[static_cast<std::size_t>(t)];
-        if (answer != NoDecision && answer == truth) {
+        // info may name a class the training objects lack, and its quality can win.
+        if (answer != NoDecision && answer == truth && held.Holds(truth)) {
             WriteStdout("DOBRZE: \n");
             continue;
         }

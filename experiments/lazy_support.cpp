@@ -1,8 +1,10 @@
 #include "experiments/lazy_support.h"
 
+#include <algorithm>
 #include <climits>
 #include <sstream>
 
+#include "core/alloc_guard.h"
 #include "core/decision_values.h"
 #include "core/error.h"
 #include "core/report.h"
@@ -53,6 +55,16 @@ int MarkBelow(const TDValInfo& info, int smallest) {
         if (ValueIndex(info, mark) < 0) return mark;
     }
 }
+
+THeldDecisions::THeldDecisions(const TTable& train) {
+    OrOutOfMemory([&] {
+        for (int o = 0; o < train.GetNoObj(); ++o) values.push_back(DecisionOf(train, o));
+    });
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+}
+
+bool THeldDecisions::Holds(int value) const { return std::binary_search(values.begin(), values.end(), value); }
 
 void CheckSameColumns(const TTable& train, const TTable& test) {
     if (train.GetNoObj() > 0 && test.GetNoObj() > 0 && train.GetNoAttr() != test.GetNoAttr()) {

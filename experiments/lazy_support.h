@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TDValInfo;
 class TTable;
@@ -27,6 +28,18 @@ int SmallestDecision(const TDValInfo& info);
 // decision can hold; below the smallest int there is nothing, and the mark is then the
 // first value above it that no decision value of info holds.
 int MarkBelow(const TDValInfo& info, int smallest);
+
+// The decision values the objects of a training table hold. An answer naming any other
+// value can only come from a default or from statistics beyond the training objects, and
+// is never right, even when the test object has that decision.
+class THeldDecisions {
+public:
+    explicit THeldDecisions(const TTable& train);
+    bool Holds(int value) const;
+
+private:
+    std::vector<int> values;  // ascending, each once
+};
 
 // The two tables must have the same columns when both hold objects: the test objects are
 // read on the training table's condition attributes. Otherwise the index error.

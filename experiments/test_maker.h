@@ -116,15 +116,15 @@ public:
     // rows f * s .. f * s + s - 1, s = n / k, and the rows past k * s train in every fold.
     // Unless name is null or begins with "NO", each fold's object lists are appended to the
     // file name and its rules written to name followed by the fold number. mean and info get
-    // the means over the folds. Train and test are the last fold's parts afterwards. k < 1:
-    // LOG line and CalcError 5.
+    // the means over the folds. Train and test are the last fold's parts afterwards. k < 1
+    // or k above the objects of train: LOG line and CalcError 5.
     void CrossValidation(TDValInfo& info, int k, int shuffle, const char* name, const TTestMethods& methods,
                          TTestResult& mean);
     // t cross-validations of train, each of a fresh shuffle of the whole table, without
     // files; every run is added to sums, which are then divided by t * k (the rules by
     // integer division): from zero sums, the means over the runs.
     // selected is a decision value of info, printed with its place there (-1 when absent).
-    // t < 1 or k < 1: LOG line and CalcError 5.
+    // t < 1, k < 1 or k above the objects of train: LOG line and CalcError 5.
     void MultiCrossValidation(TDValInfo& info, int t, int k, const TTestMethods& methods, int selected,
                               TTestResult& sums);
     // One run per object of train, the object the test table; rules files name "_" i unless

@@ -269,7 +269,8 @@ void TTestMaker::OptimizeThresholds(TRuleClassifier& classifier, int depth, std:
 
 void TTestMaker::CrossValidation(TDValInfo& info, int k, int shuffle, const char* name,
                                  const TTestMethods& methods, TTestResult& mean) {
-    if (!train || k < 1) BadParameters("CrossValidation");
+    // More folds than objects would leave every fold's test part empty.
+    if (!train || k < 1 || k > train->GetNoObj()) BadParameters("CrossValidation");
     WriteStdoutLine("Testing by Cross-Validation method... ");
     WriteStdoutLine("Number of fold: " + Number(k));
     const bool files = WritesFiles(name);
@@ -320,7 +321,7 @@ void TTestMaker::CrossValidation(TDValInfo& info, int k, int shuffle, const char
 // part of the last fold that MakeFold left in train.
 void TTestMaker::MultiCrossValidation(TDValInfo& info, int t, int k, const TTestMethods& methods, int selected,
                                       TTestResult& sums) {
-    if (!train || t < 1 || k < 1) BadParameters("MultiCrossValidation");
+    if (!train || t < 1 || k < 1 || k > train->GetNoObj()) BadParameters("MultiCrossValidation");
     WriteStdoutLine("Testing by Multi-Cross-Validation method... ");
     WriteStdoutLine("Number of Cross-Validation tests: " + Number(t));
     WriteStdoutLine("Number of fold: " + Number(k));

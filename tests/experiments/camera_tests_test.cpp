@@ -122,6 +122,17 @@ TEST(CameraDrivers, CamerasVoteWithMergedDecisions) {
     EXPECT_EQ(confidence, 5000);
 }
 
+// Each camera answers 11 for the first test object, a vote for its digit 1 alone: a class
+// training never held, so the object of decision 1 is answered 1 and still not right.
+TEST(CameraDrivers, ADigitNamingNoTrainingClassIsNeverRight) {
+    InScratchFolder folder;
+    WriteFileBytes("sat_trn.tab", TableText({{{{1}, {1}, {1}, {1}}, 11}, {{{2}, {2}, {2}, {2}}, 2}}));
+    WriteFileBytes("sat_tst.tab", TableText({{{{1}, {1}, {1}, {1}}, 1}, {{{2}, {2}, {2}, {2}}, 2}}));
+    CaptureStdout();
+    TLazyClassifier::CameraVoteTest();
+    EXPECT_EQ(GetCapturedStdout(), "M_ALFA=0\n0 \nWYNIK DLA WSZYSTKICH: 0.5\nNOT_REC=0\nWYNIK DLA ROZPOZNANYCH=0.5\n");
+}
+
 TEST(CameraDrivers, MergeAndMissingFiles) {
     TTable t;
     FillTable(t, {{0, 1}, {0, 4}, {0, 7}, {0, 5}, {0, 4}});
