@@ -52,7 +52,11 @@ public:
     // Pairs of objects of different decisions that a hyperplane of `chosen` or, failing that,
     // the candidate puts on different sides; stored as the candidate's fitness.
     long long Fitness(const TTable& table, THyper& candidate, const THyperSet& chosen) const;
+    // The same with the chosen set already grouped by SideGroups: many candidates against one
+    // chosen set group it once.
+    long long FitnessInGroups(const TTable& table, THyper& candidate, const std::vector<int>& chosenGroups) const;
     void EvaluateFrom(const TTable& table, int start, const THyperSet& chosen);
+    void EvaluateFrom(const TTable& table, int start, const std::vector<int>& chosenGroups);
     // The largest fitness, the first of equals.
     THyper& GetMaximalHyper() const;
     // Objects that every object of another decision is separated from by some hyperplane.
@@ -63,11 +67,11 @@ public:
     void MakeTable(const TTable& table, TTable& target, const THyper* extra) const;
     // Keeps the `keep` fittest hyperplanes (the earlier of equals) in their order.
     void KeepFittest(int keep);
-
-private:
-    // Group numbers of the objects by their sides of every hyperplane of the set.
+    // Group numbers of the objects by their sides of every hyperplane of the set, refined
+    // hyperplane by hyperplane in set order.
     std::vector<int> SideGroups(const TTable& table) const;
 
+private:
     int capacity = 10;
     std::vector<std::unique_ptr<THyper>> hypers;
 };
@@ -80,13 +84,13 @@ public:
     THyperGA(const THyperGA&) = delete;
     THyperGA& operator=(const THyperGA&) = delete;
 
-    // Throws CalcError 4 when 10,000 random hyperplanes in a row separate no pair.
+    // Throws CalcError 4 when kMaxTries random hyperplanes in a row separate no pair.
     void Run(const TTable& table, THyper& result);
     void Mutate(const TTable& table);
     void Select();
     // Stops at a positive region of 300 objects, or of every object that no object of another
-    // decision equals on the conditions when there are fewer, or when a new hyperplane would
-    // separate no new pair.
+    // decision equals on the conditions when there are fewer; short of that only after
+    // kMaxTries random hyperplanes in a row separate no new pair, with a line that says so.
     void FindHyperplanes(const TTable& table);
     void MakeTable(const TTable& table, TTable& target) const;
 
@@ -98,6 +102,10 @@ public:
     static constexpr int kMaxTries = 10000;
 
 private:
+    // Run against the chosen set grouped as `chosenGroups`; false when step 2 gave up after
+    // kMaxTries draws. `draws` counts the random hyperplanes drawn.
+    bool Round(const TTable& table, const std::vector<int>& chosenGroups, THyper& result, int& draws);
+
     THyperSet chosen;
     THyperSet population;
     int generations = 1;

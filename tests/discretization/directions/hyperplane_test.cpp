@@ -8,6 +8,7 @@
 #include "core/random.h"
 #include "core/table.h"
 #include "discretization/directions/hyperplane.h"
+#include "tests/discretization/directions/wide_tables.h"
 #include "tests/rough/table_builders.h"
 #include "tests/support/failure_of.h"
 #include "tests/support/table_text.h"
@@ -252,20 +253,35 @@ TEST(HyperGA, ObjectsWithoutColumnsFailAsABadShape) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
-// Runs the whole search; returns the positive region reached after checking the report and
-// that every chosen hyperplane separated pairs its predecessors had not.
-int Search(const TTable& table, unsigned seed) {
+struct Outcome {
+    int region = 0, rounds = 0, added = 0;  // rounds: also those that added no hyperplane
+    std::string last;
+};
+
+// Runs the whole search; returns the positive region reached after checking the report, that
+// every chosen hyperplane separated pairs its predecessors had not, and that a search ends
+// with a region line or with the line of a stop short of its goal.
+Outcome Search(const TTable& table, unsigned seed) {
     THyperGA ga;
     PinRandom(seed);
     testing::internal::CaptureStdout();
     ga.FindHyperplanes(table);
+    Outcome out;
     std::vector<int> regions;
-    for (const std::string& l : TextLines(testing::internal::GetCapturedStdout()))
+    for (const std::string& l : TextLines(testing::internal::GetCapturedStdout())) {
         if (l.rfind("             Obszar pozytywny: ", 0) == 0) regions.push_back(std::stoi(l.substr(31)));
+        out.rounds += l.rfind("                   Najlepsze fitness: ", 0) == 0;
+        out.last = l;
+    }
     const THyperSet& chosen = ga.GetChosen();
-    EXPECT_EQ(static_cast<int>(regions.size()), chosen.GetNoElem());
-    const int region = chosen.CountPositiveRegion(table);
+    EXPECT_EQ(static_cast<int>(regions.size()), out.added = chosen.GetNoElem());
+    const int region = out.region = chosen.CountPositiveRegion(table);
     EXPECT_EQ(regions.empty() ? region : regions.back(), region);
+    const std::string stop = "             Koniec: 10000 losowan z rzedu bez nowej pary, obszar pozytywny " +
+                             std::to_string(region) + " z ";
+    if (!out.last.empty() && out.last.rfind("             Obszar pozytywny: ", 0) != 0) {
+        EXPECT_EQ(out.last.substr(0, stop.size()), stop);
+    }
     for (size_t k = 0; k + 1 < regions.size(); ++k) EXPECT_LT(regions[k], 300);
     long long before = 0;
     for (int k = 0; k < chosen.GetNoElem(); ++k) {
@@ -276,23 +292,59 @@ int Search(const TTable& table, unsigned seed) {
     TTable target;
     ga.MakeTable(table, target);
     EXPECT_EQ(target.GetNoAttr(), chosen.GetNoElem() + 1);
-    return region;
+    return out;
 }
 
 TEST(HyperGA, FindHyperplanesReachesThreeHundredOnVoteAndEndsElsewhere) {
     TTable table;
     Load(table, "vote.tab");
-    EXPECT_GE(Search(table, 1), 300);
+    EXPECT_GE(Search(table, 1).region, 300);
     for (const char* name : {"iris.tab", "breast-cancer.tab"}) {
         Load(table, name);
-        const int region = Search(table, 1);
+        const int region = Search(table, 1).region;
         EXPECT_GT(region, 0) << name;
         EXPECT_LT(region, 300) << name;
     }
     FillTable(table, {{10, 10, 0}, {10, 10, 1}, {900, 5, 0}, {-900, 5, 1}, {5, 900, 1}});
-    EXPECT_LE(Search(table, 2), 3);  // no hyperplane parts the first two objects
+    EXPECT_LE(Search(table, 2).region, 3);  // no hyperplane parts the first two objects
     FillTable(table, {{1, 2, 0}, {2, 1, 0}});  // one decision: the region is whole at once
-    EXPECT_EQ(Search(table, 2), 2);
+    EXPECT_EQ(Search(table, 2).region, 2);
+}
+
+// Where values span wide ranges most rounds near the end part no new pair, and the search
+// goes on past them; where every round adds a hyperplane (vote) nothing of that comes in.
+TEST(HyperGA, FindHyperplanesDrawsOnPastRoundsThatAddNothing) {
+    TTable table;
+    for (unsigned seed : {1u, 2u}) {
+        CreditShaped(table, seed);
+        const Outcome credit = Search(table, seed);
+        EXPECT_GE(credit.region, 300);
+        EXPECT_GT(credit.rounds, credit.added);
+        VehicleShaped(table, seed);
+        EXPECT_GE(Search(table, seed).region, 300);
+        Load(table, "vote.tab");
+        const Outcome vote = Search(table, seed);
+        EXPECT_EQ(vote.rounds, vote.added);
+    }
+    // 600 objects made twins of another decision: the goal is the 246 others.
+    VehicleShaped(table, 3);
+    for (int o = 1; o < 600; o += 2) {
+        for (int a = 0; a < 18; ++a) table.SetTable(o, a, table.GetTable(o - 1, a));
+        table.SetTable(o, 18, (table.GetTable(o - 1, 18) + 1) % 4);
+    }
+    EXPECT_EQ(Search(table, 3).region, 246);
+    for (int o = 0; o < table.GetNoObj(); ++o) table.SetTable(o, 18, 7);
+    EXPECT_EQ(Search(table, 3).rounds, 0);  // one decision: the goal holds at once
+}
+
+// 5,000 and 5,001 lie on one side of every hyperplane with coefficients and constant within
+// 1,000: the search stops short, also where not a single pair can be parted.
+TEST(HyperGA, FindHyperplanesStopsShortAfterTenThousandDrawsWithoutANewPair) {
+    TTable table;
+    FillTable(table, {{0, 0}, {10, 1}, {5000, 0}, {5001, 1}});
+    EXPECT_EQ(Search(table, 4).last, "             Koniec: 10000 losowan z rzedu bez nowej pary, obszar pozytywny 2 z 4");
+    FillTable(table, {{5000, 0}, {5001, 1}});
+    EXPECT_EQ(Search(table, 4).last, "             Koniec: 10000 losowan z rzedu bez nowej pary, obszar pozytywny 0 z 2");
 }
 
 }  // namespace
