@@ -1,6 +1,7 @@
 #include "rough/rules/rul_memory.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <type_traits>
@@ -90,7 +91,16 @@ void TRulMemory::InsertMaskRules(const TTable& t, int object, const TIntSack* re
 
 // ---- TLeaf
 
-TLeaf::TLeaf(TRuleComp* rule) : rule(rule) {}
+namespace {
+
+std::uint64_t NextArrival() {
+    static std::atomic<std::uint64_t> next{0};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+TLeaf::TLeaf(TRuleComp* rule) : rule(rule), arrival(NextArrival()) {}
 
 TLeaf::~TLeaf() {
     delete rule;
@@ -156,6 +166,7 @@ void TLeaf::Copy(TLeaf* target) const {
             }
             delete into->rule;
             into->rule = copy;
+            into->arrival = from->arrival;
             DeleteTree(into->left);
             DeleteTree(into->right);
             into->left = nullptr;
@@ -175,13 +186,14 @@ void TLeaf::Copy(TLeaf* target) const {
 void TLeaf::Flatten(TRuleComp** array, int& index) const {
     VisitPreOrder(this, [&](const TLeaf& node) {
         CheckBreak();
-        array[index++] = node.rule;
+        if (node.rule != nullptr) array[index++] = node.rule;
     });
 }
 
 TRuleComp* TLeaf::GetNthRule(int n, int& counter) const {
     TRuleComp* found = nullptr;
     VisitPreOrder(this, [&](const TLeaf& node) {
+        if (node.rule == nullptr) return true;
         if (counter == n) {
             found = node.rule;
             return false;
@@ -190,6 +202,26 @@ TRuleComp* TLeaf::GetNthRule(int n, int& counter) const {
         return true;
     });
     return found;
+}
+
+// Both are heap-ordered by arrival, and so is the result: it is the one tree of its rules
+// with that order.
+TLeaf* TLeaf::Merge(TLeaf* a, TLeaf* b) noexcept {
+    TLeaf* merged = nullptr;
+    TLeaf** at = &merged;
+    while (a != nullptr && b != nullptr) {
+        if (a->arrival < b->arrival) {
+            *at = a;
+            at = &a->right;
+            a = a->right;
+        } else {
+            *at = b;
+            at = &b->left;
+            b = b->left;
+        }
+    }
+    *at = a != nullptr ? a : b;
+    return merged;
 }
 
 void TLeaf::CalcRulesInfo(const TTable& t, int mode) {
@@ -350,10 +382,74 @@ void TRulMemory::RemapAttributes(const TRed& map) {
 }
 
 void TRulMemory::MoveRules(TLeaf* node, TRulMemory& target) {
-    if (node == nullptr) return;
-    VisitPreOrder(node, [&](TLeaf& leaf) {
-        std::unique_ptr<TRuleComp> rule(leaf.GetRule());
-        leaf.SetRule(nullptr);
-        if (rule != nullptr) target.InsertRule(std::move(rule));
-    });
+    if (&target == this) return;
+    Departures leaving(*this, node, "TRulMemory::MoveRules");
+    while (leaving.Next() != nullptr) leaving.Move(target);
+}
+
+// ---- TRulMemory::Departures
+
+TRulMemory::Departures::Departures(TRulMemory& memory, TLeaf* node, const char* where) : memory(memory) {
+    if (node == nullptr) {
+        started = true;
+        return;
+    }
+    if (node == memory.root) {
+        at = &memory.root;
+    } else {
+        OrOutOfMemory([&] {
+            VisitPreOrder(memory.root, [&](TLeaf& leaf) {
+                if (leaf.left == node) at = &leaf.left;
+                if (leaf.right == node) at = &leaf.right;
+                return at == nullptr;
+            });
+        });
+    }
+    if (at == nullptr) {
+        LogFormat("Bad node in %s", where);
+        throw CalcError(5);
+    }
+}
+
+// Walk order puts every node after those above it, so from the last one back each node
+// still hangs where the walk found it when its turn comes, and its subtrees hold only rules.
+TRulMemory::Departures::~Departures() {
+    for (auto link = emptied.rbegin(); link != emptied.rend(); ++link) {
+        TLeaf* node = **link;
+        **link = TLeaf::Merge(node->left, node->right);
+        node->left = nullptr;
+        node->right = nullptr;
+        delete node;
+    }
+}
+
+TLeaf* TRulMemory::Departures::Next() {
+    if (!started) {
+        started = true;
+        return *at;
+    }
+    if (at == nullptr) return nullptr;
+    TLeaf* node = *at;
+    if (node->left != nullptr) {
+        if (node->right != nullptr) OrOutOfMemory([&] { pending.push_back(&node->right); });
+        at = &node->left;
+    } else if (node->right != nullptr) {
+        at = &node->right;
+    } else if (pending.empty()) {
+        at = nullptr;
+        return nullptr;
+    } else {
+        at = pending.back();
+        pending.pop_back();
+    }
+    return *at;
+}
+
+void TRulMemory::Departures::Move(TRulMemory& target) {
+    OrOutOfMemory([&] { emptied.push_back(at); });
+    std::unique_ptr<TRuleComp> rule((*at)->rule);
+    (*at)->rule = nullptr;
+    if (rule == nullptr) return;
+    --memory.NoRules;
+    target.InsertRule(std::move(rule));
 }

@@ -21,9 +21,9 @@ class TTable;
 // A node of the rule tree. Rules that come before the node's rule lie to the left, those
 // after it to the right, and no two rules of a tree are equal under Compare. The tree keeps
 // the shape of the insertion order, so every walk is iterative and visits a node's rule,
-// then its left subtree, then its right subtree. A node emptied by TRulMemory::MoveRules
-// keeps its place without a rule: the walks that apply an operation pass it by, and only
-// its destruction is left to do.
+// then its left subtree, then its right subtree. A rule that leaves a memory takes its node
+// with it (see TRulMemory::MoveRules); the walks still pass by a node without a rule, which
+// only a tree put together by hand can hold.
 class TLeaf {
 public:
     // The node owns the rule from now on.
@@ -106,10 +106,19 @@ private:
     friend void tree_walk::VisitPreOrder(Node* root, Visit visit);
     template <class Node>
     friend void tree_walk::DeleteTree(Node* root);
+    friend class TRulMemory;
+
+    // The subtrees a and b (every rule of a before every rule of b) as one, the earlier
+    // arrival on top at every step: so a tree that loses a node stays the one inserting the
+    // rules left in their order would build.
+    static TLeaf* Merge(TLeaf* a, TLeaf* b) noexcept;
 
     TLeaf* left = nullptr;      // owned
     TLeaf* right = nullptr;     // owned
     TRuleComp* rule = nullptr;  // owned; null only after SetRule(nullptr)
+    // When the node was made, counted over the process (a copy keeps its original's): a node
+    // arrives after every node above it.
+    std::uint64_t arrival;
 };
 
 // The decision rules and their generators. The rule commands publish every rule as a
@@ -219,8 +228,10 @@ public:
     // already set.
     void LoadRules(const char* file);
     void LoadRulesWithObjInfo(const char* file);
-    // Hands every rule of the subtree, in walk order, to the target memory, leaving the
-    // nodes without rules.
+    // Hands every rule of the subtree of node, a node of this memory, in walk order, to the
+    // target memory; their nodes go, and the memory is then the one its other rules would
+    // have built alone. A node of no tree of this memory: LOG line and CalcError 5. Into the
+    // memory itself nothing moves.
     void MoveRules(TLeaf* node, TRulMemory& target);
 
     // ---- Voting. The rules need their object trees, supports and weights (CalcRulesInfo or
@@ -282,8 +293,9 @@ public:
     void ShortenRuleEx(const TLeaf* node, const TTable& t, const TTable& u, float alfa, TRulMemory& target,
                        std::vector<int>& mask, std::vector<int>& bestMask) const;
     // Descriptors go while the masked weight rises and the accuracy stays at alfa or above;
-    // a rule that needs no shortening moves into the target itself. A rule cut down to one
-    // descriptor keeps one drawn by RandomInt instead, whatever its accuracy.
+    // a rule that needs no shortening moves into the target itself, as MoveRules moves it
+    // (node as there). A rule cut down to one descriptor keeps one drawn by RandomInt
+    // instead, whatever its accuracy.
     void ShortenRuleByWeight(TLeaf* node, const TTable& t, TRulMemory& target, float alfa, std::vector<int>& mask,
                              std::vector<int>& counts);
     // For tests: true evaluates every mask of the shortenings object by object, as is done
@@ -312,6 +324,7 @@ private:
         bool operator()(const TRuleComp* a, const TLeaf* b) const;
     };
     class IndexedLoad;
+    class Departures;
 
     void Load(const char* file, bool objInfo);
     // InsertRule while a load rebuilds the tree: the nodes in rule order find where a walk
@@ -347,6 +360,32 @@ private:
     // nodes (rules emptied, attributes remapped), which no index could follow.
     std::set<TLeaf*, LeafOrder> loadIndex;
     bool indexing = false;
+};
+
+// The rules leaving the subtree of a node of a memory's tree, node by node in walk order. A
+// node whose rule left keeps its place, without the rule, while the walk goes on, so that
+// the walk is not disturbed; when the walk is over, or an exception ends it, every such node
+// goes and its subtrees take its place merged (TLeaf::Merge).
+class TRulMemory::Departures {
+public:
+    // A node of no tree of the memory: LOG line "Bad node in " and `where`, CalcError 5. A
+    // null node has nothing to walk.
+    Departures(TRulMemory& memory, TLeaf* node, const char* where);
+    ~Departures();
+    Departures(const Departures&) = delete;
+    Departures& operator=(const Departures&) = delete;
+
+    // The next node of the walk; null after the last.
+    TLeaf* Next();
+    // The rule of the node Next gave last goes to the target's InsertRule.
+    void Move(TRulMemory& target);
+
+private:
+    TRulMemory& memory;
+    TLeaf** at = nullptr;  // the link holding the node Next gave last, or the subtree's at first
+    bool started = false;
+    std::vector<TLeaf**> pending;  // links to right subtrees still to walk
+    std::vector<TLeaf**> emptied;  // links to the nodes whose rules left, in walk order
 };
 
 // The decision part of a rule line, "=>(" attribute "=" decision ")": in mode 1 the name and

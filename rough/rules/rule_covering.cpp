@@ -16,8 +16,8 @@ using tree_walk::VisitPreOrder;
 
 namespace {
 
-// Calls visit(rule) for the rules of class d in walk order (nodes emptied of their rule
-// passed by); visit may answer false to end the walk.
+// Calls visit(rule) for the rules of class d in walk order (a node without a rule passed
+// by); visit may answer false to end the walk.
 template <class Node, class Visit>
 void VisitClassRules(Node* root, int d, Visit visit) {
     VisitPreOrder(root, [&](Node& node) {

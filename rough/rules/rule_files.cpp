@@ -20,7 +20,8 @@ using tree_walk::VisitPreOrder;
 
 namespace {
 
-// Every writer lists the rules in walk order and passes by nodes whose rule was moved away.
+// Every writer lists the rules in walk order and passes by a node without a rule (a tree put
+// together by hand).
 template <class Write>
 void ForEachRule(const TLeaf* root, Write write) {
     VisitPreOrder(root, [&](const TLeaf& node) {

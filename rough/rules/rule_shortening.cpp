@@ -387,17 +387,15 @@ void ShortenOne(const TRuleComp& rule, const TTable& t, const TTable* u, float a
     });
 }
 
-// The shortening by weight of the rule of one leaf (its block, n descriptors, decision d).
-template <class Evaluation>
-void ShortenByWeight(Evaluation& evaluation, TLeaf& leaf, const TBlock& block, int n, int d, float alfa,
-                     TRulMemory& target, std::vector<int>& mask, std::vector<int>& counts) {
+// The shortening by weight of one rule (its block, n descriptors, decision d); moveWhole()
+// hands the rule itself to the target.
+template <class Evaluation, class MoveWhole>
+void ShortenByWeight(Evaluation& evaluation, const TBlock& block, int n, int d, float alfa, TRulMemory& target,
+                     std::vector<int>& mask, std::vector<int>& counts, MoveWhole moveWhole) {
     const float a0 = evaluation.Accuracy(mask);
     if (a0 < alfa) return;
     if (n == 1 || a0 == alfa) {
-        std::unique_ptr<TRuleComp> moved(leaf.GetRule());
-        leaf.SetRule(nullptr);
-        QuietModeGuard quiet;
-        target.InsertRule(std::move(moved));
+        moveWhole();
         return;
     }
     double w = evaluation.Weight(n, mask, counts.data());
@@ -528,16 +526,22 @@ void TRulMemory::ShortenRulesEx(const TTable& t, const TTable& u, float alfa, TR
 void TRulMemory::ShortenRuleByWeight(TLeaf* node, const TTable& t, TRulMemory& target, float alfa,
                                      std::vector<int>& mask, std::vector<int>& counts) {
     GroupStore store(t, nullptr);
-    VisitPreOrder(node, [&](TLeaf& leaf) {
-        if (leaf.GetRule() == nullptr) return;
-        const TRuleComp& rule = *leaf.GetRule();
+    Departures walk(*this, node, "TRulMemory::ShortenRuleByWeight");
+    while (const TLeaf* leaf = walk.Next()) {
+        if (leaf->GetRule() == nullptr) continue;
+        const TRuleComp& rule = *leaf->GetRule();
         const TBlock& block = BlockOf(rule);
         const int n = block.GetNoDesc();
         const int d = rule.GetDecision();
         SwitchAllOn(mask, n);
         if (static_cast<int>(counts.size()) < n) OrOutOfMemory([&] { counts.resize(static_cast<size_t>(n)); });
         WithEvaluation(store, t, nullptr, block, d, [&](auto& evaluation) {
-            ShortenByWeight(evaluation, leaf, block, n, d, alfa, target, mask, counts);
+            ShortenByWeight(evaluation, block, n, d, alfa, target, mask, counts, [&] {
+                // A rule of the target itself is there already.
+                if (&target == this) return;
+                QuietModeGuard quiet;
+                walk.Move(target);
+            });
         });
-    });
+    }
 }

@@ -636,7 +636,8 @@ TEST(RuleVoting, NodesWhoseRulesMovedOutArePassedBy) {
         QuietModeGuard quiet;
         hand.memory.MoveRules(hand.memory.GetRoot()->GetLeft(), moved);
     }
-    ASSERT_EQ(hand.memory.GetRoot()->GetLeft()->GetRule(), nullptr);
+    ASSERT_EQ(hand.memory.GetRoot()->GetLeft(), nullptr);
+    EXPECT_EQ(hand.memory.GetNoRules(), 3);
     TDValInfo info;
     info.CalcFromTable(*t);
     // Left: (0=1) -> 2, (1=1) -> 0, (1=1) -> 1.
