@@ -11,12 +11,6 @@ namespace {
 
 using Rows = std::vector<std::vector<int>>;
 
-Rows RowsOf(const TTable& t) {
-    Rows rows;
-    for (int o = 0; o < t.GetNoObj(); ++o) rows.emplace_back(t.Row(o), t.Row(o) + t.GetNoAttr());
-    return rows;
-}
-
 // Whether `part` is `all` with some rows left out.
 bool InOrder(const Rows& part, const Rows& all) {
     size_t at = 0;

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "core/file_io.h"
@@ -122,12 +121,7 @@ private:
 
 // Runs the command in a fresh folder holding the small files, and comes back.
 void RunInPrivateFolder(const TStringSack& config, CommandHandler handler) {
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::path(FuzzFolder()) / "run";
-    fs::remove_all(folder);
-    fs::create_directory(folder);
-    const fs::path back = fs::current_path();
-    fs::current_path(folder);
+    ScratchWorkingFolder scratch;
     Put("t", kTable);
     Put("d.dst", kTwoInputDatabase);
     Put("n.net", kNetwork);
@@ -140,8 +134,6 @@ void RunInPrivateFolder(const TStringSack& config, CommandHandler handler) {
         LogFile.Close();
         if (succeeded) results.AfterSuccess();
     }
-    fs::current_path(back);
-    fs::remove_all(folder);
 }
 
 }  // namespace

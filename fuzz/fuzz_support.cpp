@@ -83,6 +83,19 @@ std::string TempFile::Bytes() const {
     return bytes;
 }
 
+ScratchWorkingFolder::ScratchWorkingFolder()
+    : folder(FuzzFolder() + "/run"), back(std::filesystem::current_path().string()) {
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    std::filesystem::current_path(folder);
+}
+
+ScratchWorkingFolder::~ScratchWorkingFolder() {
+    std::error_code ignored;
+    std::filesystem::current_path(back, ignored);
+    std::filesystem::remove_all(folder, ignored);
+}
+
 std::string InputBytes(const uint8_t* data, size_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);
 }
@@ -131,4 +144,10 @@ bool SameTable(const TTable& a, const TTable& b) {
         if (a.GetElem(i) != b.GetElem(i)) return false;
     }
     return true;
+}
+
+std::vector<std::vector<int>> RowsOf(const TTable& t) {
+    std::vector<std::vector<int>> rows;
+    for (int o = 0; o < t.GetNoObj(); ++o) rows.emplace_back(t.Row(o), t.Row(o) + t.GetNoAttr());
+    return rows;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Shared by every fuzz target (fuzz/<reader>_fuzz.cpp) and linked only into the fuzz and
 // replay programs.
@@ -37,6 +38,21 @@ private:
 
 std::string InputBytes(const uint8_t* data, size_t size);
 
+// For a procedure that reads or writes files of fixed names in the working folder: while
+// this lives, a fresh, empty folder under FuzzFolder() is the working folder; afterwards the
+// old one is back and the folder with everything in it is gone.
+class ScratchWorkingFolder {
+public:
+    ScratchWorkingFolder();
+    ~ScratchWorkingFolder();
+    ScratchWorkingFolder(const ScratchWorkingFolder&) = delete;
+    ScratchWorkingFolder& operator=(const ScratchWorkingFolder&) = delete;
+
+private:
+    std::string folder;
+    std::string back;
+};
+
 // Runs `read`; the failures the program raises by design on bad input (the Error family,
 // the network code's EException family and neuron errors, the genetic engine's GA_errors,
 // MemError, ProcessEnd) end it quietly. Anything else, std::bad_alloc included, escapes and
@@ -51,6 +67,9 @@ class TTable;
 
 // Same shape and the same cells, in order.
 bool SameTable(const TTable& a, const TTable& b);
+
+// The cells, row by row.
+std::vector<std::vector<int>> RowsOf(const TTable& t);
 
 // Standard output goes to /dev/null while it lives: progress and rule lines would only
 // slow a run down.
