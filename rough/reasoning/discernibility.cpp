@@ -412,9 +412,13 @@ long long DefaultTermMemoryLimit() {
 
 void SetTermMemoryLimit(long long bytes) { g_termMemoryLimit = bytes; }
 
-void CheckTermMemory(long long entries, long long bytesPerEntry) {
+long long TermMemoryLimit() {
     static const long long physicalHalf = DefaultTermMemoryLimit();
-    const long long limit = g_termMemoryLimit > 0 ? g_termMemoryLimit : physicalHalf;
+    return g_termMemoryLimit > 0 ? g_termMemoryLimit : physicalHalf;
+}
+
+void CheckTermMemory(long long entries, long long bytesPerEntry) {
+    const long long limit = TermMemoryLimit();
     // The lists count their sets in an int.
     if (entries >= INT_MAX || (bytesPerEntry > 0 && entries > limit / bytesPerEntry)) throw CalcError(2);
 }

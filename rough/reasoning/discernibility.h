@@ -214,6 +214,8 @@ private:
 void CheckTermMemory(long long entries, long long bytesPerEntry);
 // For tests: the memory the lists may take; 0 puts the default back.
 void SetTermMemoryLimit(long long bytes);
+// The memory the lists may take, in bytes: half the physical memory unless a test set it.
+long long TermMemoryLimit();
 
 // The sack reasoner's pair count in the LOG: after each pair, the percentage of pairs done,
 // when it has grown.

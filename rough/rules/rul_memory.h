@@ -187,8 +187,10 @@ public:
     // one. Standard output gets a dot per sequence. Without any rule the process ends
     // (code 0).
     void SaveCoverings(std::ostream& out, const TTable& t, int d, int n, const TDictioSet* dict, int mode);
-    // For tests: how many (rule, object) matches SaveCoverings holds at most to keep its counts
-    // up to date; past them it recounts over the table. 0 puts the default back.
+    // How many (rule, object) matches SaveCoverings holds at most to keep its counts up to
+    // date: as many as fit in half the physical memory; past them it recounts over the table.
+    static long long CoveringMatchLimit();
+    // For tests: that bound in matches; 0 puts the one from the memory back.
     static void SetCoveringMatchLimit(long long matches);
 
     // Entry i and j of both arrays change places.

@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <climits>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <type_traits>
 #include <utility>
@@ -9,6 +11,7 @@
 #include "core/quick_sort.h"
 #include "core/report.h"
 #include "core/table.h"
+#include "rough/reasoning/discernibility.h"
 #include "rough/rules/rul_memory.h"
 #include "rough/rules/rule_matcher.h"
 
@@ -112,9 +115,13 @@ namespace {
 // Which objects a rule matches never changes, only which of them are covered: the matches
 // are found once, and a newly covered object takes itself off the counts of the rules that
 // match it. The counts are then those a recount over the table would give at every step.
-// Past a bound on the matches held, the table is recounted instead.
-constexpr long long kDefaultMatchLimit = 1LL << 24;
-long long matchLimit = kDefaultMatchLimit;
+// Where the matches cannot be held, the table is recounted instead.
+//
+// What a match costs at the lists' peak: the list the matches are found in grows by doubling,
+// so it takes up to two ints per match once found and three while it moves to a larger
+// buffer; the same matches listed the other way take one int each beside it.
+constexpr long long kBytesPerMatch = 3 * sizeof(int);
+long long matchLimit = 0;  // set by a test; 0: from the memory
 
 // The same pairs listed from the other side: list k is items[starts[k] .. starts[k + 1]),
 // and each item i in it puts k in list i of `lists` lists, the k ascending in every list.
@@ -134,32 +141,34 @@ void Transpose(const std::vector<int>& starts, const std::vector<int>& items, in
 
 class CoverCounts {
 public:
-    // False (and nothing held) when the rules match more objects than the bound. The matches
-    // come from a RuleMatcher object by object where it takes the rules, else rule by rule;
-    // either way the same lists, and the bound is passed or not by the same total.
-    bool Build(const TTable& t, const std::vector<TRuleComp*>& rules, int m) {
+    // False (and nothing held) when the rules match more objects than `limit`, or when the
+    // lists cannot be had. The matches come from a RuleMatcher object by object where it
+    // takes the rules, else rule by rule; either way the same lists, and the bound is passed
+    // or not by the same total.
+    bool Build(const TTable& t, const std::vector<TRuleComp*>& rules, int m, long long limit) {
         std::vector<const TBlock*> blocks;
         OrOutOfMemory([&] {
             for (int r = 0; r < m; ++r) blocks.push_back(rules[static_cast<size_t>(r)]->BlockIfAny());
         });
         const std::unique_ptr<RuleMatcher> matcher = RuleMatcher::Build(blocks, t);
-        const bool fits = matcher != nullptr ? ByObjects(t, *matcher) : ByRules(t, rules, m);
-        if (!fits) {
-            std::vector<int>().swap(objectsOf);
-            std::vector<int>().swap(ruleStart);
-            std::vector<int>().swap(rulesOf);
-            std::vector<int>().swap(objectStart);
-            return false;
-        }
-        OrOutOfMemory([&] {
-            if (matcher != nullptr) {
-                Transpose(objectStart, rulesOf, m, ruleStart, objectsOf);
-            } else {
-                Transpose(ruleStart, objectsOf, t.GetNoObj(), objectStart, rulesOf);
+        try {
+            if (matcher != nullptr ? ByObjects(t, *matcher, limit) : ByRules(t, rules, m, limit)) {
+                if (matcher != nullptr) {
+                    Transpose(objectStart, rulesOf, m, ruleStart, objectsOf);
+                } else {
+                    Transpose(ruleStart, objectsOf, t.GetNoObj(), objectStart, rulesOf);
+                }
+                count.resize(static_cast<size_t>(m));
+                return true;
             }
-            count.resize(static_cast<size_t>(m));
-        });
-        return true;
+        } catch (const std::bad_alloc&) {
+            // The recount needs no more than it has already.
+        }
+        std::vector<int>().swap(objectsOf);
+        std::vector<int>().swap(ruleStart);
+        std::vector<int>().swap(rulesOf);
+        std::vector<int>().swap(objectStart);
+        return false;
     }
 
     // Every object uncovered again.
@@ -185,35 +194,31 @@ public:
     }
 
 private:
-    bool ByRules(const TTable& t, const std::vector<TRuleComp*>& rules, int m) {
+    bool ByRules(const TTable& t, const std::vector<TRuleComp*>& rules, int m, long long limit) {
         long long total = 0;
-        return OrOutOfMemory([&] {
-            ruleStart.assign(static_cast<size_t>(m) + 1, 0);
-            for (int r = 0; r < m; ++r) {
-                for (int o = 0; o < t.GetNoObj(); ++o) {
-                    if (!rules[static_cast<size_t>(r)]->TestObj(t, o)) continue;
-                    if (++total > matchLimit) return false;
-                    objectsOf.push_back(o);
-                }
-                ruleStart[static_cast<size_t>(r) + 1] = static_cast<int>(objectsOf.size());
+        ruleStart.assign(static_cast<size_t>(m) + 1, 0);
+        for (int r = 0; r < m; ++r) {
+            for (int o = 0; o < t.GetNoObj(); ++o) {
+                if (!rules[static_cast<size_t>(r)]->TestObj(t, o)) continue;
+                if (++total > limit) return false;
+                objectsOf.push_back(o);
             }
-            return true;
-        });
+            ruleStart[static_cast<size_t>(r) + 1] = static_cast<int>(objectsOf.size());
+        }
+        return true;
     }
 
-    bool ByObjects(const TTable& t, RuleMatcher& matcher) {
+    bool ByObjects(const TTable& t, RuleMatcher& matcher, long long limit) {
         long long total = 0;
-        return OrOutOfMemory([&] {
-            objectStart.assign(static_cast<size_t>(t.GetNoObj()) + 1, 0);
-            for (int o = 0; o < t.GetNoObj(); ++o) {
-                const std::vector<int>& matches = matcher.Match(t, o);
-                total += static_cast<long long>(matches.size());
-                if (total > matchLimit) return false;
-                rulesOf.insert(rulesOf.end(), matches.begin(), matches.end());
-                objectStart[static_cast<size_t>(o) + 1] = static_cast<int>(rulesOf.size());
-            }
-            return true;
-        });
+        objectStart.assign(static_cast<size_t>(t.GetNoObj()) + 1, 0);
+        for (int o = 0; o < t.GetNoObj(); ++o) {
+            const std::vector<int>& matches = matcher.Match(t, o);
+            total += static_cast<long long>(matches.size());
+            if (total > limit) return false;
+            rulesOf.insert(rulesOf.end(), matches.begin(), matches.end());
+            objectStart[static_cast<size_t>(o) + 1] = static_cast<int>(rulesOf.size());
+        }
+        return true;
     }
 
     std::vector<int> ruleStart;    // rule r's matches: objectsOf[ruleStart[r] .. ruleStart[r + 1])
@@ -225,8 +230,12 @@ private:
 
 }  // namespace
 
-void TRulMemory::SetCoveringMatchLimit(long long matches) {
-    matchLimit = matches > 0 ? matches : kDefaultMatchLimit;
+void TRulMemory::SetCoveringMatchLimit(long long matches) { matchLimit = std::max(matches, 0LL); }
+
+// Within the memory working lists may take, and within an int: the lists are indexed by one.
+long long TRulMemory::CoveringMatchLimit() {
+    if (matchLimit > 0) return matchLimit;
+    return std::min<long long>(discern::TermMemoryLimit() / kBytesPerMatch, INT_MAX);
 }
 
 // Sequences of rules of class d that cover the class, written to out. Each of five passes
@@ -253,7 +262,7 @@ void TRulMemory::SaveCoverings(std::ostream& out, const TTable& t, int d, int n,
     OrOutOfMemory([&] { id.resize(static_cast<size_t>(m)); });
     for (int j = 0; j < m; ++j) id[static_cast<size_t>(j)] = j;
     CoverCounts counts;
-    const bool counted = counts.Build(t, R, m);
+    const bool counted = counts.Build(t, R, m, CoveringMatchLimit());
     const int enough = static_cast<int>(n * 0.95);
     const int tableEnough = static_cast<int>(noObj * 0.95);
     // The decision column of the table the rules are measured on.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -12,6 +13,7 @@
 #include "core/random.h"
 #include "core/report.h"
 #include "core/table.h"
+#include "rough/reasoning/discernibility.h"
 #include "rough/rules/rul_memory.h"
 #include "tests/rough/rough_test_util.h"
 
@@ -245,6 +247,26 @@ TEST(SaveCoverings, KeptCountsGiveWhatTheRecountGives) {
             ASSERT_EQ(keptOut, recountOut);
         }
     }
+}
+
+// The counts are held as far as the memory working lists may take holds them (set here as a
+// test sets it), and no further than an int indexes; a bound a test sets comes first.
+TEST(SaveCoverings, CountsAreHeldAsFarAsTheMemoryHoldsThem) {
+    discern::SetTermMemoryLimit(4LL << 30);
+    // 45,000 objects each matched by a quarter of 1,520 rules.
+    EXPECT_GE(TRulMemory::CoveringMatchLimit(), 45000LL * 380);
+    discern::SetTermMemoryLimit(64LL << 20);
+    const long long small = TRulMemory::CoveringMatchLimit();
+    EXPECT_GT(small, 1LL << 20);
+    // At least an int per match each way.
+    EXPECT_LE(small * 2 * static_cast<long long>(sizeof(int)), 64LL << 20);
+    discern::SetTermMemoryLimit(1LL << 45);
+    EXPECT_EQ(TRulMemory::CoveringMatchLimit(), INT_MAX);
+    TRulMemory::SetCoveringMatchLimit(40);
+    EXPECT_EQ(TRulMemory::CoveringMatchLimit(), 40);
+    TRulMemory::SetCoveringMatchLimit(0);
+    EXPECT_EQ(TRulMemory::CoveringMatchLimit(), INT_MAX);
+    discern::SetTermMemoryLimit(0);
 }
 
 }  // namespace
